@@ -1,0 +1,130 @@
+// The main dialog: the whole controller state and every operation on it.
+// Its members are defined in the folder of their subsystem:
+//   app/      construction, start-up, shutdown, form exchange, system menu
+//   driver/   the port driver link and its service
+//   readout/  the display decoder
+//   control/  the temperature program and the run controller
+//   display/  the chart and the status line
+//   records/  the run log and the calibration command
+#pragma once
+
+#include "platform/afxwin.h"
+#include "res/resource.h"
+
+// One logged sample, tenths of a degree.
+struct HistoryEntry {
+    int nMain;
+    int nAux;
+};
+
+inline constexpr int kHistorySize = 43200;
+inline constexpr UINT_PTR kTickTimerId = 1;
+inline constexpr UINT_PTR kPulseTimerId = 2;
+inline constexpr int kRunIdle = 0;
+inline constexpr int kRunHalted = 10;
+inline constexpr int kRunRunning = 11;
+
+class CPyrelleDlg : public CDialog {
+public:
+    explicit CPyrelleDlg(CWnd* pParent = nullptr);
+    ~CPyrelleDlg() override;
+
+    enum { IDD = IDD_PYRELLE_DIALOG };
+
+    // ------------------------------------------------------------ state record
+    SC_HANDLE m_hService = nullptr;
+    HANDLE m_hDevice = INVALID_HANDLE_VALUE;
+    int m_nDisplaySeconds;
+    int m_nAuxTemperature;
+    int m_nTemperature;
+    unsigned char m_abDisplayBits[256];
+    unsigned char m_bElementOn = 0;
+    HistoryEntry m_aHistory[kHistorySize];
+    int m_nRunState = kRunIdle;
+    CString m_strDuty;
+    CString m_strTime;
+    CString m_strTemps;
+    LOGFONT m_logFont{};
+    HFONT m_hFont = nullptr;
+    CClientDC* m_pChartDC = nullptr;
+    int m_nPlotTempMax = 390;
+    int m_nPlotTimeMax = 3600;
+    int m_nPlotTempMin = 10;
+    int m_nPlotTimeMin = 0;
+    int m_nElapsedSeconds = 0;
+    int m_bFirstPoint = 1;
+    UINT_PTR m_nTickTimer;
+    UINT_PTR m_nPulseTimer;
+    CString m_strLogName;
+    int m_nTickCount = 0;
+    CButton m_btnHalt;
+    CString m_strSpare;
+    int m_nStartTemp;
+    int m_nSeg1Temp;
+    int m_nSeg1Time;
+    int m_nSeg2Time;
+    int m_nSeg3Time;
+    int m_nSeg4Time;
+    int m_nSeg2Temp;
+    int m_nSeg3Temp;
+    int m_nSeg4Temp;
+    int m_nPulseDuty;
+    int m_nAxisTempMin;
+    int m_nAxisTempMax;
+    int m_nAxisTimeMin;
+    int m_nAxisTimeMax;
+    int m_nDutyPercent;
+    CString m_strFileNumber;
+    HICON m_hIcon;
+
+    // ------------------------------------------------------------ driver/
+    void OpenPortDriver();
+    bool StartPortDriver();
+    void InstallPortDriver();
+
+    // ------------------------------------------------------------ readout/
+    void ReadDisplay();
+    int DecodeDigit(int base);
+
+    // ------------------------------------------------------------ control/
+    int SegmentTargetTemp(int t);
+    int SegmentTime(int t);
+    void UpdateReadings();
+    int ComputeDuty(int nMeasured, int nTarget);
+    // Writes m_bElementOn to the element output.
+    void WriteElement();
+    // Ends control safely: kills a pending pulse and switches the element off.
+    void StopControl();
+
+    // ------------------------------------------------------------ display/
+    void RedrawChart();
+    void PlotProgram();
+    // Plots one measured sample (tenths) at program time t.
+    void PlotSample(int nMain, int nAux, int t);
+    void SetupStatusFont();
+    void DrawTemps();
+    void DrawTime();
+    void DrawDuty();
+    void DrawState(LPCSTR word);
+
+    // ------------------------------------------------------------ records/
+    void WriteRunLog();
+
+    // ------------------------------------------------------------ handlers
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
+    afx_msg void OnPaint();
+    afx_msg HCURSOR OnQueryDragIcon();
+    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg void OnRunPcMode();
+    afx_msg void OnHalt();
+    afx_msg void OnAbort();
+    afx_msg void OnMeasure();
+    afx_msg void OnCalibrate();
+
+    DECLARE_MESSAGE_MAP()
+};

@@ -1,0 +1,13 @@
+// The program's entry: the framework takes over with the port backends of src/hardware.
+#include "hardware/ports.h"
+#include "platform/clock.h"
+#include "platform/host.h"
+
+int main(int argc, char** argv) {
+    return platform::AfxWinMain(
+        argc, argv,
+        [](const std::string& spec, std::uint64_t seed, std::string& error) {
+            return hw::MakePort(spec, seed, [] { return platform::NowMs(); }, error);
+        },
+        hw::PortHelp());
+}

@@ -1,0 +1,52 @@
+#include "hardware/ports.h"
+
+#include <utility>
+
+#include "hardware/replay_port.h"
+#include "hardware/sim_port.h"
+
+namespace hw {
+
+std::unique_ptr<platform::PortDevice> MakePort(const std::string& spec, std::uint64_t seed, ClockFn now,
+                                               std::string& error) {
+    error.clear();
+    if (spec == "none") return nullptr;
+    if (spec == "sim") return std::make_unique<SimPort>(seed, std::move(now));
+    if (spec.starts_with("sim,")) {
+        SimFaults faults;
+        if (!ParseSimFaults(std::string_view(spec).substr(4), faults, error)) return nullptr;
+        return std::make_unique<SimPort>(seed, std::move(now), faults);
+    }
+    if (spec.starts_with("replay:")) {
+        const std::string path = spec.substr(7);
+        if (path.empty()) {
+            error = "--port replay: needs a file name (replay:FILE)";
+            return nullptr;
+        }
+        std::vector<ReplayReading> readings;
+        if (!LoadReplay(path, readings, error)) return nullptr;
+        return std::make_unique<ReplayPort>(std::move(readings), seed, std::move(now));
+    }
+    error = "--port: unknown port \"" + spec + "\" (expected sim[,FAULT...], replay:FILE or none)";
+    return nullptr;
+}
+
+const char* PortHelp() {
+    return "  --port SPEC         what stands behind the port device (default sim):\n"
+           "                        sim            the simulated furnace and its temperature instrument\n"
+           "                        sim,FAULT,...  the same with faults, any of:\n"
+           "                                         flip=P      each data bit is inverted with chance P\n"
+           "                                         drop=P      a request catches no frame, chance P\n"
+           "                                         stuck=high  the display clock stays high (or stuck=low)\n"
+           "                                         truncate=N  frames break off after N bits (0 to 176)\n"
+           "                                         fail        every request to the device fails\n"
+           "                                       e.g. sim,flip=0.001,drop=0.05\n"
+           "                        replay:FILE    recorded readings, the next line at each request:\n"
+           "                                       \"MAIN AUX\" in tenths of a degree (0 to 99999), optionally\n"
+           "                                       the display seconds (0 to 5999) third; a run log file\n"
+           "                                       works as it is; after the last line the last reading stays\n"
+           "                        none           no device: opening the port driver fails\n"
+           "                      Noise, jitter and faults follow --seed: the same seed repeats a run.";
+}
+
+}  // namespace hw

@@ -1,0 +1,24 @@
+// The backends of the port device, chosen with --port.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/device.h"
+
+namespace hw {
+
+using ClockFn = std::function<std::int64_t()>;
+
+// Builds the backend that --port SPEC names ("sim[,fault...]", "none",
+// "replay:FILE"). On a bad SPEC or an unreadable replay file returns nullptr
+// with `error` set; "none" returns nullptr with `error` empty.
+std::unique_ptr<platform::PortDevice> MakePort(const std::string& spec, std::uint64_t seed, ClockFn now,
+                                               std::string& error);
+
+// The --port part of --help.
+const char* PortHelp();
+
+}  // namespace hw

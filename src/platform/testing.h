@@ -1,0 +1,37 @@
+// The user's side for tests and benchmarks: the platform on the virtual clock
+// without a display, a scripted user who answers modal windows, and what
+// the program showed in its message boxes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/afxwin.h"
+
+namespace platform::testing {
+
+// Starts the platform without a display, on the virtual clock.
+void Init(int argc, char** argv);
+
+// Queues script lines (the --script commands) for the user: a modal window
+// runs them while it is open; one left with nothing to run is closed with its
+// default button, or IDCANCEL.
+void PushUser(const std::string& lines);
+// Runs queued lines against the active window until none is left.
+void RunUser();
+void ClearUser();
+// Script lines that failed (an expect that did not hold, a missing control).
+const std::vector<std::string>& Failures();
+
+// Every message box text, in the order the boxes opened.
+const std::vector<std::string>& Boxes();
+void ClearBoxes();
+void RecordBox(const std::string& text);
+
+// The topmost open modal window, else the main window.
+CWnd* ActiveWindow();
+
+// Writes a dialog's client area, controls included, as a PNG file.
+bool Screenshot(CWnd* dialog, const std::string& path);
+
+}  // namespace platform::testing

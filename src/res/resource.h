@@ -1,0 +1,45 @@
+// Resource and control ids.
+#pragma once
+
+#define IDM_ABOUTBOX 0x0010
+#define IDD_ABOUTBOX 100
+#define IDS_ABOUTBOX 101
+#define IDD_PYRELLE_DIALOG 102
+#define IDR_MAINFRAME 128
+#define IDD_CALIBRATION 130
+
+// Main window (template 102).
+#define IDC_CHART_FRAME 1000
+#define IDC_SPARE 1004
+#define IDC_REDRAW 1005
+#define IDC_ABORT 1006
+#define IDC_HALT 1011
+#define IDC_ENTER 1013
+#define IDC_MEASURE 1014
+#define IDC_DEGREES_LABEL 1017
+#define IDC_SECONDS_LABEL 1018
+#define IDC_SEG1_TEMP 1019
+#define IDC_SEG1_TIME 1020
+#define IDC_SEG2_TEMP 1021
+#define IDC_SEG2_TIME 1023
+#define IDC_SEG3_TEMP 1024
+#define IDC_SEG3_TIME 1025
+#define IDC_SEG4_TEMP 1026
+#define IDC_SEG4_TIME 1027
+#define IDC_START_TEMP 1028
+#define IDC_RUN_PC_MODE 1029
+#define IDC_PULSE 1031
+#define IDC_PULSE_DUTY 1032
+#define IDC_TIME_MAX 1045
+#define IDC_TIME_MIN 1046
+#define IDC_TEMP_MIN 1047
+#define IDC_TEMP_MAX 1048
+#define IDC_SPARE_STATIC 1050
+#define IDC_CALIBRATE 1051
+#define IDC_DUTY_PERCENT 1070
+#define IDC_FILE_NUMBER 1071
+
+// Calibration dialog (template 130).
+#define IDC_CAL_SET 1055
+#define IDC_CAL_SCALE 1019
+#define IDC_CAL_OFFSET 1020
