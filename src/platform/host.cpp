@@ -37,6 +37,7 @@ struct UserSide {
     std::vector<HWND> modal;  // open modal windows, innermost last
     std::vector<std::string> failures;
     std::vector<std::string> boxes;
+    std::vector<UINT> modalHistory;
     int exitCode = 0;
     bool scriptEnded = false;  // the user has nothing more to do
 };
@@ -225,6 +226,7 @@ HWND ActiveDialog() {
 INT_PTR RunModalLoop(HWND dialog) {
     auto& u = U();
     u.modal.push_back(dialog);
+    u.modalHistory.push_back(dialog->tmpl ? dialog->tmpl->id : 0);
     while (!dialog->ended) {
         if (!u.pending.empty()) {
             ScriptLine l = u.pending.front();
@@ -279,6 +281,8 @@ const std::vector<std::string>& Failures() { return U().failures; }
 const std::vector<std::string>& Boxes() { return U().boxes; }
 void ClearBoxes() { U().boxes.clear(); }
 void RecordBox(const std::string& text) { U().boxes.push_back(text); }
+const std::vector<UINT>& ModalHistory() { return U().modalHistory; }
+void ClearModalHistory() { U().modalHistory.clear(); }
 
 CWnd* ActiveWindow() {
     HWND h = ActiveDialog();

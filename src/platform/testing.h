@@ -28,6 +28,10 @@ const std::vector<std::string>& Boxes();
 void ClearBoxes();
 void RecordBox(const std::string& text);
 
+// The template ids of the modal windows opened so far (0 for a message box).
+const std::vector<UINT>& ModalHistory();
+void ClearModalHistory();
+
 // The topmost open modal window, else the main window.
 CWnd* ActiveWindow();
 

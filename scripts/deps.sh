@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing Pyrelle
+# need, where they are missing. Needs root for apt-get.
+set -euo pipefail
+
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
+          fontconfig fonts-liberation fonts-dejavu-core)
+[ "${1:-}" = "--gui" ] && packages+=(xvfb xauth)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -ne 0 ] && SUDO="sudo"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
