@@ -214,6 +214,8 @@ public:
     // Creates the window and runs OnInitDialog without a modal loop.
     BOOL Create(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     void EndDialog(int nResult);
+    // Whether EndDialog has ended the dialog (its window may still exist).
+    bool IsEnded() const;
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
     UINT GetTemplateId() const { return m_nIDTemplate; }
 

@@ -6,6 +6,7 @@
 #include <QThread>
 #include <QTimer>
 #include <cerrno>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +14,10 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/clock.h"
 #include "platform/internal.h"
@@ -21,6 +26,20 @@
 
 namespace platform {
 namespace {
+
+// Qt wants a private runtime folder and complains on standard error where the
+// session has none; standard error belongs to the program's own lines.
+void EnsureRuntimeDir() {
+    if (qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")) return;
+    std::string dir = "/tmp/runtime-" + std::to_string(getuid());
+    mkdir(dir.c_str(), 0700);
+    chmod(dir.c_str(), 0700);
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(dir));
+}
+
+// Qt takes the user's locale; numbers in the form, the status line and the
+// run log are written and read with a decimal point all the same.
+void UseCNumbers() { std::setlocale(LC_NUMERIC, "C"); }
 
 // A wait longer than a week of clock time is taken for a typing error.
 constexpr long long kMaxWaitMs = 7LL * 24 * 3600 * 1000;
@@ -249,8 +268,10 @@ namespace testing {
 
 void Init(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    EnsureRuntimeDir();
     static int s_argc = argc;
     new QApplication(s_argc, argv);  // lives until the process ends
+    UseCNumbers();
     TheSession().mode = Mode::Test;
 }
 
@@ -397,7 +418,9 @@ int AfxWinMain(int argc, char** argv, const PortFactory& makePort, const char* p
     SetPortDevice(std::move(device));
 
     if (headless) qputenv("QT_QPA_PLATFORM", "offscreen");
+    EnsureRuntimeDir();
     QApplication app(argc, argv);
+    UseCNumbers();
     Session& s = TheSession();
     s.mode = headless ? Mode::Headless : Mode::Gui;
     s.scripted = !scriptPath.empty();

@@ -418,7 +418,12 @@ void PressEnterIn(HWND dialog) { DialogWidget::PressEnter(dialog); }
 using namespace platform;
 
 // ---------------------------------------------------------------- CWnd
-CWnd::~CWnd() = default;
+CWnd::~CWnd() {
+    // A bound control's object (a dialog member) goes before the dialog's
+    // window does: the control falls back to its own wrapper instead of
+    // keeping a dangling owner.
+    if (m_hWnd && !m_hWnd->isDialog && m_hWnd->owner == this) m_hWnd->owner = m_hWnd->wrapper.get();
+}
 
 const AFX_MSGMAP* CWnd::GetMessageMap() const {
     static const AFX_MSGMAP_ENTRY entries[] = {{0, 0, 0, nullptr}};
@@ -603,6 +608,8 @@ void CDialog::EndDialog(int nResult) {
     m_hWnd->result = nResult;
     if (m_hWnd->widget) m_hWnd->widget->hide();
 }
+
+bool CDialog::IsEnded() const { return m_hWnd && m_hWnd->ended; }
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);

@@ -55,7 +55,8 @@ TEST(Headless, AControlTheActiveWindowLacksIsReportedWithItsLine) {
 }
 
 TEST(Headless, WithoutADeviceStartUpSaysSoOnStandardOutputAndGoesOn) {
-    auto r = test::RunPyrelle(test::FreshDir("headless-none"), "expect 1019 380\n", "--port none");
+    // The driver's service runs but no device answers: its box comes first.
+    auto r = test::RunPyrelle(test::FreshDir("headless-none"), "click 1\nexpect 1019 380\n", "--port none");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("PortDriver: Couldn't access PortDriver Driver, Please ensure driver is loaded.\n\n"),
               std::string::npos)
