@@ -1,13 +1,155 @@
-// The once-a-second run controller and the Run, Halt, Abort and Measure commands.
-#include "app/PyrelleDlg.h"
+// The once-a-second run controller and the Run, Halt, Abort and Measure
+// commands. The element is switched only by a running tick and its pulse;
+// whenever control stops, the element is switched off and left off.
+#include <algorithm>
 
-void CPyrelleDlg::OnTimer(UINT_PTR) { Default(); }
-void CPyrelleDlg::UpdateReadings() {}
-int CPyrelleDlg::ComputeDuty(int, int) { return 0; }
-void CPyrelleDlg::WriteElement() {}
-void CPyrelleDlg::StopControl() {}
-void CPyrelleDlg::OnRunPcMode() {}
-void CPyrelleDlg::OnHalt() {}
-void CPyrelleDlg::OnAbort() {}
-void CPyrelleDlg::OnMeasure() {}
-void CPyrelleDlg::OnOK() { CDialog::OnOK(); }
+#include "app/PyrelleDlg.h"
+#include "control/ControlMath.h"
+#include "driver/PortTalk.h"
+#include "platform/device.h"
+
+namespace {
+
+constexpr UINT kTickPeriodMs = 1000;
+constexpr DWORD kRequestInSize = 4096;
+constexpr DWORD kRequestOutSize = 8192;
+
+}  // namespace
+
+void CPyrelleDlg::OnTimer(UINT_PTR nIDEvent) {
+    if (nIDEvent == m_nPulseTimer) {
+        // The pulse expiry: flip the level once, then the timer is done.
+        m_bElementOn = m_bElementOn != 1 ? 1 : 0;
+        WriteElement();
+        KillTimer(m_nPulseTimer);
+        Default();
+        return;
+    }
+    if (m_nRunState == kRunHalted) {
+        Default();
+        return;
+    }
+
+    bool bLastTick = false;
+    if (m_nRunState == kRunRunning) {
+        // The program has ended when the next two seconds both lie at the
+        // start of a segment (or past the end). A run also ends when this
+        // tick fills the history's last entry: the log then holds every
+        // tick, and nothing runs on uncontrolled.
+        const int t = m_nElapsedSeconds;
+        bLastTick = SegmentTime(t + 2) == SegmentTime(t + 1) || m_nTickCount >= kHistorySize - 1;
+        if (bLastTick) KillTimer(m_nTickTimer);
+    }
+
+    UpdateReadings();
+
+    if (m_nRunState == kRunRunning && m_nTickCount < kHistorySize) {
+        ++m_nTickCount;
+        m_nElapsedSeconds = control::ProgramTime(m_nTickCount);
+        m_bElementOn = 0;
+        const int nTarget = SegmentTargetTemp(m_nElapsedSeconds);
+        const auto d = static_cast<unsigned char>(ComputeDuty(m_nTemperature, nTarget));
+        DrawDuty();
+        const control::Pulse pulse = control::DecidePulse(d);
+        m_bElementOn = pulse.level;
+        // Re-arming replaces the previous tick's pulse if it is still pending.
+        m_nPulseTimer = SetTimer(kPulseTimerId, static_cast<UINT>(10 * pulse.length), nullptr);
+        WriteElement();
+    }
+
+    // The last tick's own period is not left to its pulse: the element goes off.
+    if (bLastTick) StopControl();
+    Default();
+}
+
+void CPyrelleDlg::UpdateReadings() {
+    ReadDisplay();
+    DrawTemps();
+    PlotSample(m_nTemperature, m_nAuxTemperature, m_nElapsedSeconds);
+    // An idle tick overwrites the entry one past the run's samples; a full
+    // history has no such entry.
+    if (m_nTickCount >= 0 && m_nTickCount < kHistorySize)
+        m_aHistory[m_nTickCount] = HistoryEntry{m_nTemperature, m_nAuxTemperature};
+    DrawTime();
+}
+
+int CPyrelleDlg::ComputeDuty(int nMeasured, int nTarget) {
+    // The field keeps what was typed, even when its check failed; only a
+    // setting within 0 to 100 may drive the element.
+    const int nPercent = std::clamp(m_nDutyPercent, 0, 100);
+    const double factor = static_cast<long long>(nMeasured) < 10LL * nTarget ? 999.0 : 0.0;
+    const double duty = factor * nPercent * 0.01 * 0.1;
+    m_strDuty.Format("%4.1f", duty);
+    m_strDuty += " %";
+    return static_cast<int>(duty);
+}
+
+void CPyrelleDlg::WriteElement() {
+    // One buffer serves as input and output of the request.
+    unsigned char abBuffer[kRequestOutSize] = {};
+    abBuffer[0] = m_bElementOn;
+    DWORD nReturned = 0;
+    DeviceIoControl(m_hDevice, IOCTL_PT_WRITE, abBuffer, kRequestInSize, abBuffer, kRequestOutSize,
+                    &nReturned, nullptr);
+}
+
+void CPyrelleDlg::StopControl() {
+    KillTimer(m_nPulseTimer);
+    m_bElementOn = 0;
+    WriteElement();
+}
+
+void CPyrelleDlg::OnRunPcMode() {
+    DrawState("Running");
+    m_nRunState = kRunRunning;
+    UpdateData(TRUE);
+    m_nPlotTimeMin = m_nAxisTimeMin;
+    m_nPlotTimeMax = m_nAxisTimeMax;
+    m_nPlotTempMin = m_nAxisTempMin;
+    m_nPlotTempMax = m_nAxisTempMax;
+    // The redraw still replays the previous run: the counters reset after it.
+    RedrawChart();
+    PlotProgram();
+    m_bFirstPoint = 1;
+    m_nElapsedSeconds = 0;
+    m_nTickCount = 0;
+    m_nTickTimer = SetTimer(kTickTimerId, kTickPeriodMs, nullptr);
+    ComputeDuty(m_nTemperature, SegmentTargetTemp(0));
+    DrawDuty();
+}
+
+void CPyrelleDlg::OnHalt() {
+    if (m_nRunState == kRunHalted) {
+        m_nRunState = kRunIdle;
+        m_btnHalt.SendMessage(BM_SETSTATE, 0);
+    } else {
+        m_btnHalt.SendMessage(BM_SETSTATE, 1);
+        m_nRunState = kRunHalted;
+        StopControl();
+    }
+    UpdateData(FALSE);
+}
+
+void CPyrelleDlg::OnAbort() {
+    KillTimer(m_nTickTimer);
+    StopControl();
+    DrawState("Aborted");
+    UpdateData(TRUE);
+    UpdateData(FALSE);
+    WriteRunLog();
+}
+
+void CPyrelleDlg::OnMeasure() {
+    ReadDisplay();
+    m_nStartTemp = control::WholeDegrees(m_nTemperature);
+    UpdateData(FALSE);
+}
+
+void CPyrelleDlg::OnOK() {
+    CDialog::OnOK();
+    // Enter with a field that fails its check leaves the window open and the
+    // run going; only a dialog that really ended stops control.
+    if (!IsEnded()) return;
+    KillTimer(m_nTickTimer);
+    StopControl();
+}

@@ -1,0 +1,90 @@
+// Whole runs of the program, headless: the port driver's trace shows each
+// tick's reading and write, and the pulse's flip at its time.
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/fixture.h"
+
+namespace {
+
+struct Event {
+    long long ms;
+    std::string what;
+    bool operator==(const Event&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Event& e) {
+    return os << e.ms << ' ' << e.what;
+}
+
+std::vector<Event> Events(const test::RunResult& r) {
+    std::vector<Event> events;
+    for (const std::string& line : r.TraceLines()) {
+        std::istringstream in(line);
+        Event e;
+        in >> e.ms;
+        std::getline(in >> std::ws, e.what);
+        events.push_back(e);
+    }
+    return events;
+}
+
+TEST(HeadlessRun, ReplayedReadingsGiveTheTablesWritesAndPulses) {
+    const std::string dir = test::FreshDir("control_replay");
+    // Measure takes the first line, each tick the next; the target is 380 degrees.
+    std::ofstream(dir + "/readings.txt") << "235 100\n3000 100\n3800 100\n3799 100\n4000 100\n";
+    const test::RunResult r = test::RunPyrelle(dir,
+                                               "click 1014\n"
+                                               "expect 1028 24\n"
+                                               "type 1070 50\n"  // d = 49: on at the tick, off 530 ms later
+                                               "click 1029\n"
+                                               "wait 4500\n"
+                                               "click 1006\n",
+                                               "--port replay:readings.txt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<Event> events = Events(r);
+    ASSERT_GE(events.size(), 2u);
+    EXPECT_EQ(events[0].what, "OPEN ok");
+    const long long run = events[1].ms;  // Measure and Run at the same moment
+    const std::vector<Event> expected = {
+        {0, "OPEN ok"},          {run, "SAMPLE"},
+        {run + 1000, "SAMPLE"},  {run + 1000, "WRITE 1"},  // below the target
+        {run + 1530, "WRITE 0"}, {run + 2000, "SAMPLE"},
+        {run + 2000, "WRITE 0"},  // at the target: off, and the pulse is re-armed before it fires
+        {run + 3000, "SAMPLE"},  {run + 3000, "WRITE 1"},
+        {run + 3530, "WRITE 0"}, {run + 4000, "SAMPLE"},
+        {run + 4000, "WRITE 0"}, {run + 4500, "WRITE 0"},  // Abort
+        {run + 4500, "WRITE 0"},                           // Exit, before the device closes
+        {run + 4500, "CLOSE"},
+    };
+    EXPECT_EQ(events, expected);
+    EXPECT_EQ(r.err.find("box:"), std::string::npos) << r.err;
+    EXPECT_EQ(test::ReadFile(dir + "/Tdata1.txt"),
+              "4\r\n\r\n3000 100\r\n3800 100\r\n3799 100\r\n4000 100\r\n");
+}
+
+TEST(HeadlessRun, DefaultProgramOnTheSimulatorEndsByItself) {
+    const std::string dir = test::FreshDir("control_default_program");
+    const test::RunResult r = test::RunPyrelle(dir, "click 1029\nwait 42880000\n");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::vector<Event> events = Events(r);
+    std::vector<long long> samples;
+    for (const Event& e : events)
+        if (e.what == "SAMPLE") samples.push_back(e.ms);
+    ASSERT_EQ(samples.size(), 42870u);
+    for (std::size_t k = 1; k < samples.size(); ++k) ASSERT_EQ(samples[k] - samples[k - 1], 1000) << k;
+    // After the last tick: its own writes, ending with the element off, and
+    // nothing more until Exit switches off again and closes.
+    const long long last = samples.back();
+    std::vector<Event> tail;
+    for (const Event& e : events)
+        if (e.ms >= last && e.what != "SAMPLE") tail.push_back(e);
+    const long long exit = samples.front() - 1000 + 42880000;
+    const std::vector<Event> expected = {
+        {last, "WRITE 0"}, {last, "WRITE 0"}, {exit, "WRITE 0"}, {exit, "CLOSE"}};
+    EXPECT_EQ(tail, expected);
+}
+
+}  // namespace
