@@ -1,0 +1,179 @@
+// The run log that Abort writes: its name, its bytes, rewriting it safely,
+// and what the user is told when it cannot be written.
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "records/records.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using records_test::InFreshDirTest;
+using records_test::SetImmutable;
+using test::ReadFile;
+
+using RunLogTest = InFreshDirTest;
+
+struct NameCase {
+    const char* label;
+    const char* fileNumber;  // nullptr: the number from start-up
+    std::vector<HistoryEntry> samples;
+    const char* name;
+    const char* bytes;
+};
+
+TEST_F(RunLogTest, NameAndBytesFollowTheFileNumberAndTheSamples) {
+    const NameCase cases[] = {
+        {"before any run", nullptr, {}, "Tdata1.txt", "0\r\n\r\n"},
+        {"three samples",
+         "7",
+         {{250, 251}, {252, 251}, {255, 252}},
+         "Tdata7.txt",
+         "3\r\n\r\n250 251\r\n252 251\r\n255 252\r\n"},
+        {"empty number", "", {{1, 2}}, "Tdata.txt", "1\r\n\r\n1 2\r\n"},
+        {"leading blank kept", " 4", {{0, 0}}, "Tdata 4.txt", "1\r\n\r\n0 0\r\n"},
+        {"not a number",
+         "run-b",
+         {{-5, -120}, {88888, 0}},
+         "Tdatarun-b.txt",
+         "2\r\n\r\n-5 -120\r\n88888 0\r\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        for (std::size_t i = 0; i < c.samples.size(); ++i) dlg->m_aHistory[i] = c.samples[i];
+        dlg->m_nTickCount = static_cast<int>(c.samples.size());
+        if (c.fileNumber) Type(IDC_FILE_NUMBER, c.fileNumber);
+        Click(IDC_ABORT);
+        EXPECT_EQ(dlg->m_strLogName.str(), c.name);
+        EXPECT_EQ(ReadFile(dir + "/" + c.name), c.bytes);
+        fs::remove(dir + "/" + c.name);
+        EXPECT_EQ(Listing(), "") << "only the log is written";
+    }
+    EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(RunLogTest, AbortKeepsTheRunAndASecondAbortOverwrites) {
+    SetSamples({{250, 251}, {252, 251}, {255, 252}});
+    Abort("7");
+    SetSamples({{300, 301}});
+    Click(IDC_ABORT);
+    EXPECT_EQ(ReadFile(dir + "/Tdata7.txt"), "1\r\n\r\n300 301\r\n");
+    EXPECT_EQ(dlg->m_nTickCount, 1);
+    EXPECT_EQ(dlg->m_aHistory[0].nMain, 300);
+    EXPECT_EQ(Text(IDC_FILE_NUMBER), "7");
+    EXPECT_EQ(Listing(), "Tdata7.txt");
+}
+
+TEST_F(RunLogTest, AFailedFormCheckKeepsThePreviousFileNumber) {
+    SetSamples({{250, 251}});
+    Type(IDC_DUTY_PERCENT, "200");  // checked before the file number
+    Abort("9");
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Please enter an integer between 0 and 100."});
+    EXPECT_EQ(ReadFile(dir + "/Tdata1.txt"), "1\r\n\r\n250 251\r\n");
+    EXPECT_EQ(Listing(), "Tdata1.txt");
+}
+
+TEST_F(RunLogTest, ARunOfThreeTicksIsLoggedAsRead) {
+    dev->Queue(250, 251);
+    dev->Queue(252, 251);
+    dev->Queue(255, 252);
+    Click(IDC_RUN_PC_MODE);
+    Wait(3000);
+    Abort("7");
+    EXPECT_EQ(ReadFile(dir + "/Tdata7.txt"), "3\r\n\r\n250 251\r\n252 251\r\n255 252\r\n");
+    EXPECT_TRUE(Boxes().empty());
+}
+
+// A rewrite replaces the old file whole: a reader that has the old one open
+// still sees all of it, never a truncated mix.
+TEST_F(RunLogTest, RewriteReplacesTheOldFileWhole) {
+    SetSamples({{250, 251}, {252, 251}});
+    Abort("3");
+    ASSERT_EQ(::chmod("Tdata3.txt", 0640), 0);
+    std::ifstream old("Tdata3.txt", std::ios::binary);
+    SetSamples({{400, 401}});
+    Click(IDC_ABORT);
+    std::string seen((std::istreambuf_iterator<char>(old)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(seen, "2\r\n\r\n250 251\r\n252 251\r\n");
+    EXPECT_EQ(ReadFile("Tdata3.txt"), "1\r\n\r\n400 401\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat("Tdata3.txt", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u) << "the log keeps its permissions";
+    EXPECT_EQ(Listing(), "Tdata3.txt");
+}
+
+TEST_F(RunLogTest, ALinkedLogIsWrittenThroughTheLink) {
+    fs::create_directory("elsewhere");
+    { std::ofstream("elsewhere/log.txt") << "old"; }
+    fs::create_symlink("elsewhere/log.txt", "Tdata2.txt");
+    SetSamples({{1, 2}});
+    Abort("2");
+    EXPECT_TRUE(fs::is_symlink("Tdata2.txt"));
+    EXPECT_EQ(ReadFile("elsewhere/log.txt"), "1\r\n\r\n1 2\r\n");
+}
+
+struct FailureCase {
+    const char* label;
+    void (*prepare)();
+    const char* fileNumber;
+    const char* name;
+    int error;
+};
+
+// Each failure is real for root too. The user is told the file and the
+// reason; the samples stay, and Abort with a good number then saves them.
+TEST_F(RunLogTest, AFailedSaveIsReportedAndCanBeRepeated) {
+    const FailureCase cases[] = {
+        {"folder is a file", [] { std::ofstream("Tdatax") << "x"; }, "x/1", "Tdatax/1.txt", ENOTDIR},
+        {"missing folder", [] {}, "missing/1", "Tdatamissing/1.txt", ENOENT},
+        {"log is a folder", [] { fs::create_directories("Tdata6.txt/inside"); }, "6", "Tdata6.txt", EISDIR},
+        {"disk full", [] { fs::create_symlink("/dev/full", "Tdata8.txt"); }, "8", "Tdata8.txt", ENOSPC},
+    };
+    SetSamples({{250, 251}, {252, 251}});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        platform::testing::ClearBoxes();
+        c.prepare();
+        std::string before = Listing();
+        Abort(c.fileNumber);
+        ASSERT_EQ(Boxes().size(), 1u);
+        const std::string& box = Boxes()[0];
+        EXPECT_NE(box.find(std::string("\"") + c.name + "\" was not saved"), std::string::npos) << box;
+        EXPECT_NE(box.find(std::strerror(c.error)), std::string::npos) << box;
+        EXPECT_EQ(Listing(), before) << "no temporary file is left behind";
+        EXPECT_EQ(dlg->m_nTickCount, 2);
+
+        platform::testing::ClearBoxes();
+        Abort("9");
+        EXPECT_TRUE(Boxes().empty());
+        EXPECT_EQ(ReadFile("Tdata9.txt"), "2\r\n\r\n250 251\r\n252 251\r\n");
+        fs::remove("Tdata9.txt");
+    }
+}
+
+TEST_F(RunLogTest, AFolderThatTakesNoNewFilesStillGetsItsLogRewritten) {
+    SetSamples({{250, 251}});
+    Abort("1");
+    if (!SetImmutable(dir, true)) GTEST_SKIP() << "this file system cannot refuse new files to root";
+    {
+        struct Unlock {
+            std::string dir;
+            ~Unlock() { SetImmutable(dir, false); }
+        } unlock{dir};
+        SetSamples({{260, 261}, {262, 263}});
+        Click(IDC_ABORT);
+        Abort("2");  // a new log cannot be made there
+    }
+    EXPECT_EQ(ReadFile("Tdata1.txt"), "2\r\n\r\n260 261\r\n262 263\r\n");
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].find(std::string("\"Tdata2.txt\" was not saved: ") + std::strerror(EPERM)),
+              std::string::npos)
+        << Boxes()[0];
+    EXPECT_EQ(Listing(), "Tdata1.txt");
+}
+
+}  // namespace
