@@ -4,6 +4,8 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -17,6 +19,16 @@ struct HFONT__ {
     int ascent = 0;
     int cellHeight = 0;
     int advance = 0;
+    // Each byte's glyph as its inked pixels, rendered once on first use;
+    // x is relative to the cell's left edge and may reach `margin` pixels
+    // beyond it on either side.
+    struct Ink {
+        short x, y;
+        unsigned char coverage;
+    };
+    int margin = 0;
+    std::array<std::vector<Ink>, 256> glyphs;
+    std::array<bool, 256> rendered{};
 };
 
 struct HICON__ {
@@ -81,6 +93,28 @@ HFONT DefaultFont() {
     return f;
 }
 
+// A byte's glyph, rendered on first use.
+const std::vector<HFONT__::Ink>& Glyph(HFONT f, unsigned char b) {
+    if (!f->rendered[b]) {
+        f->rendered[b] = true;
+        const QChar ch = b < 0x80 ? QChar(b) : QChar(kCp437High[b - 0x80]);
+        QImage img(f->advance + 2 * f->margin, f->cellHeight, QImage::Format_ARGB32_Premultiplied);
+        img.fill(Qt::transparent);
+        QPainter p(&img);
+        p.setFont(f->font);
+        p.setPen(Qt::black);
+        p.drawText(f->margin, f->ascent, QString(ch));
+        p.end();
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (int a = qAlpha(img.pixel(x, y)))
+                    f->glyphs[b].push_back(HFONT__::Ink{static_cast<short>(x - f->margin),
+                                                        static_cast<short>(y),
+                                                        static_cast<unsigned char>(a)});
+    }
+    return f->glyphs[b];
+}
+
 }  // namespace
 
 QImage IconImage(HICON icon) { return icon ? icon->image : QImage(); }
@@ -108,27 +142,32 @@ void ForgetWindowDCs(HWND hwnd) {
 
 using namespace platform;
 
+// The font mapper: a fixed-pitch request (or a Courier face) gets the
+// machine's monospaced font, Liberation Mono else DejaVu Sans Mono, as found
+// by fontconfig. A positive height is the cell height, and the font is the
+// largest pixel size whose cell fits in it; a negative one is the em size.
 HFONT CreateFontIndirectA(const LOGFONT* lf) {
     if (!lf) return nullptr;
     static std::vector<std::unique_ptr<HFONT__>> fonts;  // fonts live until the process ends
     auto f = std::make_unique<HFONT__>();
-    bool fixed = (lf->lfPitchAndFamily & 0x3) == 1 || std::strncmp(lf->lfFaceName, "Courier", 7) == 0;
-    const char* candidates[] = {"Liberation Mono", "DejaVu Sans Mono"};
-    QFont font(fixed ? QString::fromLatin1(candidates[0]) : QStringLiteral("DejaVu Sans"));
+    const bool fixed = (lf->lfPitchAndFamily & 0x3) == 1 || std::strncmp(lf->lfFaceName, "Courier", 7) == 0;
+    QFont font(QStringLiteral("DejaVu Sans"));
     if (fixed) {
+        font = QFont(QStringLiteral("Liberation Mono"));
         font.setStyleHint(QFont::Monospace);
         font.setFixedPitch(true);
-        if (QFontInfo(font).family() != QString::fromLatin1(candidates[0]))
-            font.setFamily(QString::fromLatin1(candidates[1]));
+        if (QFontInfo(font).family() != QStringLiteral("Liberation Mono"))
+            font.setFamily(QStringLiteral("DejaVu Sans Mono"));
     }
     if (lf->lfWeight >= 600) font.setBold(true);
     font.setItalic(lf->lfItalic != 0);
     font.setUnderline(lf->lfUnderline != 0);
     font.setStrikeOut(lf->lfStrikeOut != 0);
     font.setHintingPreference(QFont::PreferFullHinting);
-    int height = lf->lfHeight == 0 ? 16 : std::abs(static_cast<int>(lf->lfHeight));
-    if (lf->lfHeight > 0) {
-        // A positive height is the cell height: the largest size whose cell fits.
+    const long long requested = lf->lfHeight;
+    const int height =
+        requested == 0 ? 16 : static_cast<int>(std::min<long long>(std::llabs(requested), 1000));
+    if (requested > 0) {
         int px = height;
         for (; px > 1; --px) {
             font.setPixelSize(px);
@@ -141,8 +180,9 @@ HFONT CreateFontIndirectA(const LOGFONT* lf) {
     QFontMetrics fm(font);
     f->font = font;
     f->ascent = fm.ascent();
-    f->cellHeight = lf->lfHeight > 0 ? height : fm.height();
-    f->advance = fm.horizontalAdvance(QLatin1Char('0'));
+    f->cellHeight = requested > 0 ? height : fm.height();
+    f->advance = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
+    f->margin = f->advance / 2;
     fonts.push_back(std::move(f));
     return fonts.back().get();
 }
@@ -170,65 +210,101 @@ CPoint CDC::MoveTo(int x, int y) {
     return old;
 }
 
+// The original platform's cosmetic line: one pixel per step of the major
+// axis, the end pixel left out (the next line starts there). The minor
+// coordinate is the nearest one to the exact line, a tie going to the smaller
+// coordinate whichever way the line runs, so a line and its reverse light the
+// same pixels. Only the steps that fall on the surface are walked.
 BOOL CDC::LineTo(int x, int y) {
     if (!m_hDC) return FALSE;
     QImage* s = SurfaceOf(m_hDC);
-    // One pixel wide in the default black pen, the end pixel left out.
-    int x0 = m_hDC->curX, y0 = m_hDC->curY;
+    const std::int64_t x0 = m_hDC->curX, y0 = m_hDC->curY;
     m_hDC->curX = x;
     m_hDC->curY = y;
     if (!s) return FALSE;
-    const QRgb black = qRgb(0, 0, 0);
-    const int w = s->width(), h = s->height();
-    auto plot = [&](int px, int py) {
-        if (px >= 0 && py >= 0 && px < w && py < h) reinterpret_cast<QRgb*>(s->scanLine(py))[px] = black;
-    };
-    long long dx = std::llabs(static_cast<long long>(x) - x0), dy = std::llabs(static_cast<long long>(y) - y0);
-    int sx = x0 < x ? 1 : -1, sy = y0 < y ? 1 : -1;
-    if (dx >= dy) {
-        // x-major: one pixel per column; the error term rounds half toward the start.
-        long long err = 0;
-        int py = y0;
-        for (long long i = 0; i < dx; ++i) {
-            plot(static_cast<int>(x0 + sx * i), py);
-            err += 2 * dy;
-            if (err > dx) {
-                py += sy;
-                err -= 2 * dx;
-            }
+    const std::int64_t dx = x - x0, dy = y - y0;
+    const bool xMajor = (dx < 0 ? -dx : dx) >= (dy < 0 ? -dy : dy);
+    const std::int64_t major0 = xMajor ? x0 : y0, minor0 = xMajor ? y0 : x0;
+    const std::int64_t dMajor = xMajor ? dx : dy, dMinor = xMajor ? dy : dx;
+    const std::int64_t len = dMajor < 0 ? -dMajor : dMajor;  // pixels drawn
+    const std::int64_t m = dMinor < 0 ? -dMinor : dMinor;
+    const int sMajor = dMajor < 0 ? -1 : 1, sMinor = dMinor < 0 ? -1 : 1;
+    const std::int64_t majorSize = xMajor ? s->width() : s->height();
+    const std::int64_t minorSize = xMajor ? s->height() : s->width();
+
+    // Steps i whose major coordinate major0 + sMajor * i lies on the surface.
+    std::int64_t first = sMajor > 0 ? -major0 : major0 - (majorSize - 1);
+    std::int64_t last = sMajor > 0 ? majorSize - 1 - major0 : major0;
+    first = std::max<std::int64_t>(first, 0);
+    last = std::min(last, len - 1);
+    if (first > last) return TRUE;
+
+    // Minor offset of step i: round(i * m / len), ties toward the smaller
+    // coordinate, = floor((2 i m + len - 1 + bias) / 2 len), bias 1 when the
+    // minor coordinate decreases. Exact in 128 bits for any int endpoints.
+    __extension__ typedef unsigned __int128 Wide;
+    const std::int64_t bias = sMinor < 0 ? 1 : 0;
+    const auto twoLen = static_cast<std::uint64_t>(2 * len);
+    std::int64_t k = 0;
+    auto rem = static_cast<std::uint64_t>(len - 1 + bias);  // < twoLen
+    if (first > 0) {
+        const Wide num = Wide(2) * static_cast<std::uint64_t>(first) * static_cast<std::uint64_t>(m) + rem;
+        k = static_cast<std::int64_t>(num / twoLen);
+        rem = static_cast<std::uint64_t>(num % twoLen);
+    }
+    const auto twoM = static_cast<std::uint64_t>(2 * m);
+
+    uchar* bits = s->bits();
+    const std::int64_t stride = s->bytesPerLine();
+    for (std::int64_t i = first; i <= last; ++i) {
+        const std::int64_t a = major0 + sMajor * i, b = minor0 + sMinor * k;
+        if (b >= 0 && b < minorSize) {
+            const std::int64_t px = xMajor ? a : b, py = xMajor ? b : a;
+            reinterpret_cast<QRgb*>(bits + py * stride)[px] = qRgb(0, 0, 0);
         }
-    } else {
-        long long err = 0;
-        int px = x0;
-        for (long long i = 0; i < dy; ++i) {
-            plot(px, static_cast<int>(y0 + sy * i));
-            err += 2 * dx;
-            if (err > dy) {
-                px += sx;
-                err -= 2 * dy;
-            }
+        rem += twoM;  // m <= len: at most one minor step per major step
+        if (rem >= twoLen) {
+            rem -= twoLen;
+            ++k;
         }
     }
     SurfaceChanged(m_hDC->hwnd);
     return TRUE;
 }
 
+// Bytes through code page 437, one fixed cell each, top left at (x, y), in
+// black. In opaque mode the cells are first painted in the background colour.
 BOOL CDC::TextOut(int x, int y, LPCSTR text, int nCount) {
     QImage* s = SurfaceOf(m_hDC);
     if (!s || !text || nCount <= 0) return FALSE;
     HFONT f = m_hDC->font ? m_hDC->font : DefaultFont();
-    QPainter p(s);
-    p.setFont(f->font);
-    if (m_hDC->bkMode == OPAQUE) p.fillRect(x, y, f->advance * nCount, f->cellHeight, QColor(ToRgb(m_hDC->bkColor)));
-    p.setPen(Qt::black);
-    // Cell by cell, so each character keeps its fixed place.
-    for (int i = 0; i < nCount; ++i) {
-        auto b = static_cast<unsigned char>(text[i]);
-        if (b == ' ') continue;
-        QChar ch = b < 0x80 ? QChar(b) : QChar(kCp437High[b - 0x80]);
-        p.drawText(x + i * f->advance, y + f->ascent, QString(ch));
+    const std::int64_t w = s->width(), h = s->height(), cell = f->advance;
+    const std::int64_t left = x, top = y, right = left + cell * nCount, bottom = top + f->cellHeight;
+    uchar* bits = s->bits();
+    const std::int64_t stride = s->bytesPerLine();
+    auto at = [&](std::int64_t px, std::int64_t py) -> QRgb& {
+        return reinterpret_cast<QRgb*>(bits + py * stride)[px];
+    };
+    const std::int64_t x0 = std::max<std::int64_t>(left, 0), x1 = std::min(right, w);
+    if (m_hDC->bkMode == OPAQUE && x0 < x1) {
+        const QRgb bk = ToRgb(m_hDC->bkColor);
+        for (std::int64_t py = std::max<std::int64_t>(top, 0); py < std::min(bottom, h); ++py)
+            std::fill(&at(x0, py), &at(x0, py) + (x1 - x0), bk);
     }
-    p.end();
+    // Black ink over the surface by each glyph's coverage.
+    for (int i = 0; i < nCount; ++i) {
+        const std::int64_t cx = left + cell * i;
+        if (cx - f->margin >= w) break;
+        if (cx + cell + f->margin <= 0) continue;
+        for (const HFONT__::Ink& ink : Glyph(f, static_cast<unsigned char>(text[i]))) {
+            const std::int64_t px = cx + ink.x, py = top + ink.y;
+            if (px < 0 || py < 0 || px >= w || py >= h) continue;
+            QRgb& d = at(px, py);
+            const int keep = 255 - ink.coverage;
+            d = qRgb((qRed(d) * keep + 127) / 255, (qGreen(d) * keep + 127) / 255,
+                     (qBlue(d) * keep + 127) / 255);
+        }
+    }
     SurfaceChanged(m_hDC->hwnd);
     return TRUE;
 }
