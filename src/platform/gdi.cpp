@@ -188,10 +188,13 @@ HFONT CreateFontIndirectA(const LOGFONT* lf) {
 }
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF color) {
+    // The chart's hot path: the surface is never shared, so its pixels are
+    // written in place without the image's copy-on-write checks.
     QImage* s = SurfaceOf(m_hDC);
     if (!s || x < 0 || y < 0 || x >= s->width() || y >= s->height()) return 0xFFFFFFFFu;
-    reinterpret_cast<QRgb*>(s->scanLine(y))[x] = ToRgb(color);
-    SurfaceChanged(m_hDC->hwnd);
+    auto* row = reinterpret_cast<QRgb*>(const_cast<uchar*>(s->constScanLine(y)));
+    row[x] = ToRgb(color);
+    if (m_hDC->hwnd->liveUpdates) SurfaceChanged(m_hDC->hwnd);
     return color;
 }
 

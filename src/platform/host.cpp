@@ -285,6 +285,11 @@ void PushUser(const std::string& lines) {
     for (auto& l : parsed) U().pending.push_back(l);
 }
 
+bool ParseScript(const std::string& text, std::string& error) {
+    std::vector<ScriptLine> parsed;
+    return platform::ParseScript(text, parsed, error);
+}
+
 void RunUser() {
     while (!U().pending.empty()) {
         ScriptLine l = U().pending.front();

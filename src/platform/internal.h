@@ -58,6 +58,7 @@ struct HWND__ {
     // Dialogs.
     const platform::DialogTemplate* tmpl = nullptr;
     QImage surface;  // the client area, drawn by device contexts
+    bool liveUpdates = false;  // the window system shows the surface
     bool updatePending = false;
     bool ended = false;
     int result = 0;

@@ -17,6 +17,9 @@ void Init(int argc, char** argv);
 // runs them while it is open; one left with nothing to run is closed with its
 // default button, or IDCANCEL.
 void PushUser(const std::string& lines);
+// Checks script text as --script does: false with `error` naming the first
+// bad line.
+bool ParseScript(const std::string& text, std::string& error);
 // Runs queued lines against the active window until none is left.
 void RunUser();
 void ClearUser();

@@ -180,6 +180,7 @@ HWND CreateDialogWindow(const DialogTemplate& t, CDialog* owner) {
     hwnd->rect = RECT{0, 0, width, height};
     hwnd->surface = QImage(width, height, QImage::Format_RGB32);
     hwnd->surface.fill(kFaceColour);
+    hwnd->liveUpdates = TheSession().mode == Mode::Gui;
     if (t.style & WS_SYSMENU) {
         hwnd->sysMenu = std::make_unique<Menu>();
         hwnd->sysMenu->items = {{MF_STRING, SC_MOVE, "&Move"}, {MF_STRING, SC_CLOSE, "&Close"}};
@@ -308,7 +309,7 @@ void SetIconic(HWND dialog, bool iconic) {
 }
 
 void SurfaceChanged(HWND dialog) {
-    if (TheSession().mode != Mode::Gui || dialog->updatePending || !dialog->widget) return;
+    if (!dialog->liveUpdates || dialog->updatePending || !dialog->widget) return;
     dialog->updatePending = true;
     QPointer<QWidget> w = dialog->widget;
     QMetaObject::invokeMethod(
