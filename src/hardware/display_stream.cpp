@@ -9,20 +9,22 @@ namespace {
 // Segment offsets within a digit group.
 enum : int { kA = 0, kF = 1, kE = 2, kD = 3, kB = 4, kG = 5, kC = 6, kPoint = 7 };
 
-constexpr unsigned Seg(int offset) { return 1u << offset; }
+constexpr unsigned Seg(int offset) {
+    return 1u << offset;
+}
 
 // The usual seven-segment shapes, as group masks.
 constexpr unsigned kShapes[10] = {
-    Seg(kA) | Seg(kB) | Seg(kC) | Seg(kD) | Seg(kE) | Seg(kF),          // 0
-    Seg(kB) | Seg(kC),                                                  // 1
-    Seg(kA) | Seg(kB) | Seg(kD) | Seg(kE) | Seg(kG),                    // 2
-    Seg(kA) | Seg(kB) | Seg(kC) | Seg(kD) | Seg(kG),                    // 3
-    Seg(kB) | Seg(kC) | Seg(kF) | Seg(kG),                              // 4
-    Seg(kA) | Seg(kC) | Seg(kD) | Seg(kF) | Seg(kG),                    // 5
-    Seg(kA) | Seg(kC) | Seg(kD) | Seg(kE) | Seg(kF) | Seg(kG),          // 6
-    Seg(kA) | Seg(kB) | Seg(kC),                                        // 7
+    Seg(kA) | Seg(kB) | Seg(kC) | Seg(kD) | Seg(kE) | Seg(kF),            // 0
+    Seg(kB) | Seg(kC),                                                    // 1
+    Seg(kA) | Seg(kB) | Seg(kD) | Seg(kE) | Seg(kG),                      // 2
+    Seg(kA) | Seg(kB) | Seg(kC) | Seg(kD) | Seg(kG),                      // 3
+    Seg(kB) | Seg(kC) | Seg(kF) | Seg(kG),                                // 4
+    Seg(kA) | Seg(kC) | Seg(kD) | Seg(kF) | Seg(kG),                      // 5
+    Seg(kA) | Seg(kC) | Seg(kD) | Seg(kE) | Seg(kF) | Seg(kG),            // 6
+    Seg(kA) | Seg(kB) | Seg(kC),                                          // 7
     Seg(kA) | Seg(kB) | Seg(kC) | Seg(kD) | Seg(kE) | Seg(kF) | Seg(kG),  // 8
-    Seg(kA) | Seg(kB) | Seg(kC) | Seg(kD) | Seg(kF) | Seg(kG),          // 9
+    Seg(kA) | Seg(kB) | Seg(kC) | Seg(kD) | Seg(kF) | Seg(kG),            // 9
 };
 constexpr unsigned kGlyphC = Seg(kA) | Seg(kD) | Seg(kE) | Seg(kF);
 
@@ -89,7 +91,15 @@ void FillWindow(const Frame& frame, const StreamFaults& faults, Rng& rng, unsign
     const int bits = faults.truncate < 0 ? kFrameBits : std::min(faults.truncate, kFrameBits);
     const unsigned char idle = kClockBit | kDataBit;
     std::size_t pos = 0;
+    // Without flips every frame is sent alike: the first is repeated.
+    std::size_t period = 0;
     while (pos < size) {
+        if (period != 0 && faults.flip <= 0.0) {
+            const std::size_t count = std::min(period, size - pos);
+            std::memcpy(window + pos, window, count);
+            pos += count;
+            continue;
+        }
         std::uint64_t jitter = 0;
         for (int k = 0; k < bits && pos < size; ++k) {
             // Two bits of jitter per phase: one draw lasts sixteen bits.
@@ -102,6 +112,7 @@ void FillWindow(const Frame& frame, const StreamFaults& faults, Rng& rng, unsign
         }
         const bool truncated = bits < kFrameBits;
         Put(window, size, pos, idle, truncated ? size - pos : kGapSamples);
+        period = pos;
     }
 
     // The port's other lines change freely; a stuck clock keeps one level.
@@ -113,7 +124,8 @@ void FillWindow(const Frame& frame, const StreamFaults& faults, Rng& rng, unsign
     }
     const std::uint64_t keepLanes = 0x0101010101010101ull * keep;
     const std::uint64_t forceLanes = 0x0101010101010101ull * force;
-    const std::uint64_t noiseLanes = 0x0101010101010101ull * static_cast<unsigned char>(~(kClockBit | kDataBit));
+    const std::uint64_t noiseLanes =
+        0x0101010101010101ull * static_cast<unsigned char>(~(kClockBit | kDataBit));
     std::size_t i = 0;
     for (; i + 8 <= size; i += 8) {
         std::uint64_t w;
@@ -130,10 +142,9 @@ void FillWindow(const Frame& frame, const StreamFaults& faults, Rng& rng, unsign
 
 void FillIdleWindow(Rng& rng, unsigned char* window, std::size_t size) {
     StreamFaults faults;
-    faults.clock = ClockLine::kStuckHigh;
-    Frame blank{};
     faults.truncate = 0;
-    FillWindow(blank, faults, rng, window, size);
+    faults.clock = ClockLine::kStuckHigh;
+    FillWindow(Frame{}, faults, rng, window, size);
 }
 
 }  // namespace hw

@@ -59,8 +59,8 @@ inline int DisplaySeconds(std::int64_t msSincePowerOn) {
 enum class ClockLine { kRunning, kStuckHigh, kStuckLow };
 
 struct StreamFaults {
-    double flip = 0.0;   // chance that a data bit is sent inverted
-    int truncate = -1;   // bits sent before the frame breaks off; -1: all
+    double flip = 0.0;  // chance that a data bit is sent inverted
+    int truncate = -1;  // bits sent before the frame breaks off; -1: all
     ClockLine clock = ClockLine::kRunning;
 };
 

@@ -33,20 +33,20 @@ std::unique_ptr<platform::PortDevice> MakePort(const std::string& spec, std::uin
 
 const char* PortHelp() {
     return "  --port SPEC         what stands behind the port device (default sim):\n"
-           "                        sim            the simulated furnace and its temperature instrument\n"
-           "                        sim,FAULT,...  the same with faults, any of:\n"
-           "                                         flip=P      each data bit is inverted with chance P\n"
-           "                                         drop=P      a request catches no frame, chance P\n"
-           "                                         stuck=high  the display clock stays high (or stuck=low)\n"
-           "                                         truncate=N  frames break off after N bits (0 to 176)\n"
-           "                                         fail        every request to the device fails\n"
-           "                                       e.g. sim,flip=0.001,drop=0.05\n"
-           "                        replay:FILE    recorded readings, the next line at each request:\n"
-           "                                       \"MAIN AUX\" in tenths of a degree (0 to 99999), optionally\n"
-           "                                       the display seconds (0 to 5999) third; a run log file\n"
-           "                                       works as it is; after the last line the last reading stays\n"
-           "                        none           no device: opening the port driver fails\n"
-           "                      Noise, jitter and faults follow --seed: the same seed repeats a run.";
+           "                        sim          the simulated furnace and its temperature instrument\n"
+           "                        sim,FAULT... the same with faults, any of:\n"
+           "                                       flip=P      each data bit inverted with chance P\n"
+           "                                       drop=P      no frame caught, chance P a request\n"
+           "                                       stuck=high  the display clock stuck high (or low)\n"
+           "                                       truncate=N  frames break off after N bits (0-176)\n"
+           "                                       fail        every request to the device fails\n"
+           "                                     e.g. sim,flip=0.001,drop=0.05\n"
+           "                        replay:FILE  recorded readings, the next line at each request:\n"
+           "                                     \"MAIN AUX\" in tenths of a degree (0 to 99999),\n"
+           "                                     then optionally the display seconds (0 to 5999);\n"
+           "                                     a run log file works as it is; the last line stays\n"
+           "                        none         no device: opening the port driver fails\n"
+           "                      Noise, jitter and faults follow --seed: a seed repeats a run.";
 }
 
 }  // namespace hw

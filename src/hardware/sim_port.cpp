@@ -28,7 +28,8 @@ bool ParseSimFaults(std::string_view options, SimFaults& faults, std::string& er
         const std::string_view item = options.substr(0, comma);
         const std::size_t eq = item.find('=');
         const std::string_view key = item.substr(0, eq);
-        const std::string_view value = eq == std::string_view::npos ? std::string_view{} : item.substr(eq + 1);
+        const std::string_view value =
+            eq == std::string_view::npos ? std::string_view{} : item.substr(eq + 1);
         bool ok = true;
         if (key == "fail" && eq == std::string_view::npos) {
             faults.fail = true;

@@ -4,6 +4,10 @@
 #include <cstring>
 #include <initializer_list>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "app/PyrelleDlg.h"
 #include "driver/PortTalk.h"
 #include "platform/device.h"
@@ -24,25 +28,30 @@ constexpr unsigned kData = 0x10;
 std::size_t ExtractBits(const unsigned char* window, unsigned char* bits, std::size_t capacity) {
     std::size_t n = 0;
     std::size_t i = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        // Eight sample pairs at a time: byte j of `lo` is sample i+j, of `hi`
-        // sample i+j+1, so an edge is a clock bit clear in `lo` and set in `hi`.
-        constexpr std::uint64_t kClockLanes = 0x0101010101010101ull * kClock;
-        for (; i + 8 < kWindowSize; i += 8) {
-            std::uint64_t lo;
-            std::uint64_t hi;
-            std::memcpy(&lo, window + i, 8);
-            std::memcpy(&hi, window + i + 1, 8);
-            std::uint64_t edges = ~lo & hi & kClockLanes;
-            while (edges != 0) {
-                // The data bit sits just below the clock bit of the same sample.
-                const int clockBit = std::countr_zero(edges);
-                bits[n++] = static_cast<unsigned char>((hi >> (clockBit - 1)) & 1u);
-                if (n == capacity) return n;
-                edges &= edges - 1;
-            }
+#if defined(__SSE2__)
+    // Sixteen sample pairs to a vector: lane j of `lo` is sample i+j, of `hi`
+    // sample i+j+1. Shifting the clock bit (or the data bit) up to the lane's
+    // top bit lets movemask gather one bit per pair. Most blocks hold no edge.
+    auto load = [window](std::size_t at) {
+        return _mm_loadu_si128(reinterpret_cast<const __m128i*>(window + at));
+    };
+    auto clockEdges = [](__m128i lo, __m128i hi) {
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(_mm_andnot_si128(lo, hi), 2)));
+    };
+    auto dataBits = [](__m128i hi) {
+        return static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_slli_epi16(hi, 3)));
+    };
+    for (; i + 32 < kWindowSize; i += 32) {
+        const __m128i lo0 = load(i), hi0 = load(i + 1), lo1 = load(i + 16), hi1 = load(i + 17);
+        std::uint32_t edges = clockEdges(lo0, hi0) | clockEdges(lo1, hi1) << 16;
+        if (edges == 0) continue;
+        const std::uint32_t data = dataBits(hi0) | dataBits(hi1) << 16;
+        for (; edges != 0; edges &= edges - 1) {
+            bits[n++] = static_cast<unsigned char>((data >> std::countr_zero(edges)) & 1u);
+            if (n == capacity) return n;
         }
     }
+#endif
     for (; i + 1 < kWindowSize; ++i) {
         if (!(window[i] & kClock) && (window[i + 1] & kClock)) {
             bits[n++] = (window[i + 1] & kData) ? 1 : 0;

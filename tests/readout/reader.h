@@ -1,0 +1,56 @@
+// A main dialog wired to a port device, for reading the display.
+#pragma once
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "app/PyrelleDlg.h"
+#include "platform/device.h"
+
+namespace readout_test {
+
+// Hands out a prepared window, or fails without writing.
+class WindowDevice : public platform::PortDevice {
+public:
+    std::vector<unsigned char> window;
+    bool fail = false;
+
+    bool Sample(unsigned char* out, std::size_t size) override {
+        if (fail) return false;
+        std::memcpy(out, window.data(), std::min(size, window.size()));
+        return true;
+    }
+    bool Write(unsigned char) override { return true; }
+};
+
+class Reader {
+public:
+    explicit Reader(std::unique_ptr<platform::PortDevice> device) : m_device(device.get()) {
+        platform::SetPortDevice(std::move(device));
+        dlg = std::make_unique<CPyrelleDlg>();
+        dlg->m_hDevice = CreateFileA(platform::kPortDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
+    ~Reader() {
+        CloseHandle(dlg->m_hDevice);
+        platform::SetPortDevice(nullptr);
+    }
+    Reader(const Reader&) = delete;
+    Reader& operator=(const Reader&) = delete;
+
+    template <class T>
+    T& Device() {
+        return *static_cast<T*>(m_device);
+    }
+    void Read() { dlg->ReadDisplay(); }
+
+    std::unique_ptr<CPyrelleDlg> dlg;
+
+private:
+    platform::PortDevice* m_device;
+};
+
+}  // namespace readout_test
