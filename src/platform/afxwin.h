@@ -31,7 +31,7 @@ public:
     operator const char*() const { return m_s.c_str(); }  // NOLINT: implicit, as the framework's
     const std::string& str() const { return m_s; }
 
-    CString& operator=(const char* s) { m_s = s ? s : ""; return *this; }
+    CString& operator=(const char* s);
     CString& operator+=(const CString& s) { m_s += s.m_s; return *this; }
     CString& operator+=(const char* s) { m_s += s; return *this; }
     CString& operator+=(char c) { m_s += c; return *this; }

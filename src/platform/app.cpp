@@ -1,6 +1,7 @@
 // The application object, strings and message boxes.
 #include <cstdarg>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,14 @@ void CString::Format(const char* fmt, ...) {
     va_end(ap2);
     s.resize(static_cast<std::size_t>(n));
     m_s = std::move(s);
+}
+
+CString& CString::operator=(const char* s) {
+    if (s)
+        m_s.assign(s, std::strlen(s));
+    else
+        m_s.clear();
+    return *this;
 }
 
 BOOL CString::LoadString(UINT id) {
