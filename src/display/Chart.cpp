@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "app/PyrelleDlg.h"
+#include "control/ControlMath.h"
 
 namespace {
 
@@ -25,11 +26,6 @@ int Offset(int v, int lo, int hi, int span) {
     if (hi == lo) return 0;
     const double q = (static_cast<double>(v) - lo) * span / (static_cast<double>(hi) - lo);
     return static_cast<int>(std::clamp(q, -1e6, 1e6));
-}
-
-// Whole degrees from tenths, halves up.
-int Degrees(int tenths) {
-    return static_cast<int>((tenths + 5.0) * 0.1);
 }
 
 // a / b rounded down and up, b > 0.
@@ -87,7 +83,7 @@ void CPyrelleDlg::RedrawChart() {
     PlotProgram();
     m_bFirstPoint = 1;
     const int n = std::clamp(m_nTickCount, 0, kHistorySize);
-    for (int i = 0; i < n; ++i) PlotSample(m_aHistory[i].nMain, m_aHistory[i].nAux, i * 1185 / 1000);
+    for (int i = 0; i < n; ++i) PlotSample(m_aHistory[i].nMain, m_aHistory[i].nAux, control::ProgramTime(i));
 }
 
 // One dot per program second from 0 to the time maximum, at the segment's
@@ -133,7 +129,8 @@ void CPyrelleDlg::PlotProgram() {
 void CPyrelleDlg::PlotSample(int nMain, int nAux, int t) {
     const int x = ChartX(*this, t);
     if (x < kLeft || x > kRight) return;
-    const int yMain = ChartY(*this, Degrees(nMain)), yAux = ChartY(*this, Degrees(nAux));
+    const int yMain = ChartY(*this, control::WholeDegrees(nMain));
+    const int yAux = ChartY(*this, control::WholeDegrees(nAux));
     if (yMain >= kTop && yMain <= kBottom) {
         if (m_bFirstPoint == 1) {
             m_pChartDC->SetPixel(x, yMain, kFirstPoint);
