@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing Pyrelle
-# need, where they are missing. Needs root for apt-get.
+# need, where they are missing, and any further packages named on the
+# command line. Needs root for apt-get.
+#   usage: scripts/deps.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-          fontconfig fonts-liberation fonts-dejavu-core)
-[ "${1:-}" = "--gui" ] && packages+=(xvfb xauth)
+          fontconfig fonts-liberation fonts-dejavu-core "$@")
 
 missing=()
 for p in "${packages[@]}"; do

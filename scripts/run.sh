@@ -5,7 +5,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 bash "$root/scripts/deps.sh"
-cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DPYRELLE_TESTS=OFF >/dev/null
+cmake -S "$root" -B "$root/build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$root/build" -j2 --target pyrelle
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$root/build/pyrelle" "$@"
