@@ -45,7 +45,9 @@ CPyrelleDlg::CPyrelleDlg(CWnd* pParent) : CDialog(IDD_PYRELLE_DIALOG, pParent) {
 }
 
 // The chart's device context is the dialog's own and goes with it.
-CPyrelleDlg::~CPyrelleDlg() { delete m_pChartDC; }
+CPyrelleDlg::~CPyrelleDlg() {
+    delete m_pChartDC;
+}
 
 void CPyrelleDlg::DoDataExchange(CDataExchange* pDX) {
     CDialog::DoDataExchange(pDX);
@@ -132,7 +134,9 @@ void CPyrelleDlg::OnSysCommand(UINT nID, LPARAM lParam) {
     }
 }
 
-HCURSOR CPyrelleDlg::OnQueryDragIcon() { return m_hIcon; }
+HCURSOR CPyrelleDlg::OnQueryDragIcon() {
+    return m_hIcon;
+}
 
 void CPyrelleDlg::OnCancel() {
     KillTimer(m_nTickTimer);

@@ -6,8 +6,9 @@
 int main(int argc, char** argv) {
     return platform::AfxWinMain(
         argc, argv,
-        [](const std::string& spec, std::uint64_t seed, std::string& error) {
-            return hw::MakePort(spec, seed, [] { return platform::NowMs(); }, error);
+        [](const std::string& portName, std::uint64_t seed, std::string& error) {
+            return hw::MakePort(
+                portName, seed, [] { return platform::NowMs(); }, error);
         },
         hw::PortHelp());
 }

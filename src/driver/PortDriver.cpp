@@ -7,8 +7,8 @@
 namespace {
 
 HANDLE OpenPortDevice() {
-    return CreateFileA(platform::kPortDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    return CreateFileA(platform::kPortDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace

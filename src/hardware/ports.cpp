@@ -7,18 +7,18 @@
 
 namespace hw {
 
-std::unique_ptr<platform::PortDevice> MakePort(const std::string& spec, std::uint64_t seed, ClockFn now,
+std::unique_ptr<platform::PortDevice> MakePort(const std::string& portName, std::uint64_t seed, ClockFn now,
                                                std::string& error) {
     error.clear();
-    if (spec == "none") return nullptr;
-    if (spec == "sim") return std::make_unique<SimPort>(seed, std::move(now));
-    if (spec.starts_with("sim,")) {
+    if (portName == "none") return nullptr;
+    if (portName == "sim") return std::make_unique<SimPort>(seed, std::move(now));
+    if (portName.starts_with("sim,")) {
         SimFaults faults;
-        if (!ParseSimFaults(std::string_view(spec).substr(4), faults, error)) return nullptr;
+        if (!ParseSimFaults(std::string_view(portName).substr(4), faults, error)) return nullptr;
         return std::make_unique<SimPort>(seed, std::move(now), faults);
     }
-    if (spec.starts_with("replay:")) {
-        const std::string path = spec.substr(7);
+    if (portName.starts_with("replay:")) {
+        const std::string path = portName.substr(7);
         if (path.empty()) {
             error = "--port replay: needs a file name (replay:FILE)";
             return nullptr;
@@ -27,7 +27,7 @@ std::unique_ptr<platform::PortDevice> MakePort(const std::string& spec, std::uin
         if (!LoadReplay(path, readings, error)) return nullptr;
         return std::make_unique<ReplayPort>(std::move(readings), seed, std::move(now));
     }
-    error = "--port: unknown port \"" + spec + "\" (expected sim[,FAULT...], replay:FILE or none)";
+    error = "--port: unknown port \"" + portName + "\" (expected sim[,FAULT...], replay:FILE or none)";
     return nullptr;
 }
 

@@ -32,9 +32,18 @@ public:
     const std::string& str() const { return m_s; }
 
     CString& operator=(const char* s);
-    CString& operator+=(const CString& s) { m_s += s.m_s; return *this; }
-    CString& operator+=(const char* s) { m_s += s; return *this; }
-    CString& operator+=(char c) { m_s += c; return *this; }
+    CString& operator+=(const CString& s) {
+        m_s += s.m_s;
+        return *this;
+    }
+    CString& operator+=(const char* s) {
+        m_s += s;
+        return *this;
+    }
+    CString& operator+=(char c) {
+        m_s += c;
+        return *this;
+    }
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_s + b.m_s); }
     friend CString operator+(const CString& a, const char* b) { return CString(a.m_s + b); }
     friend bool operator==(const CString& a, const CString& b) { return a.m_s == b.m_s; }
@@ -61,37 +70,37 @@ struct AFX_MSGMAP {
 protected:                    \
     const AFX_MSGMAP* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)            \
-    const AFX_MSGMAP* theClass::GetMessageMap() const {   \
-        using ThisClass = theClass;                       \
-        using TheBaseClass = baseClass;                   \
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)          \
+    const AFX_MSGMAP* theClass::GetMessageMap() const { \
+        using ThisClass = theClass;                     \
+        using TheBaseClass = baseClass;                 \
         static const AFX_MSGMAP_ENTRY entries[] = {
-#define END_MESSAGE_MAP()                                                   \
-    { 0, 0, 0, nullptr }                                                    \
-    }                                                                       \
-    ;                                                                       \
+#define END_MESSAGE_MAP()                                                      \
+    { 0, 0, 0, nullptr }                                                       \
+    }                                                                          \
+    ;                                                                          \
     static const AFX_MSGMAP map{this->TheBaseClass::GetMessageMap(), entries}; \
-    return &map;                                                            \
+    return &map;                                                               \
     }
 
-#define ON_WM_SYSCOMMAND()                                                        \
-    {WM_SYSCOMMAND, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {          \
-         static_cast<ThisClass*>(w)->OnSysCommand(static_cast<UINT>(wp), lp);     \
-         return 0;                                                                \
+#define ON_WM_SYSCOMMAND()                                                    \
+    {WM_SYSCOMMAND, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {      \
+         static_cast<ThisClass*>(w)->OnSysCommand(static_cast<UINT>(wp), lp); \
+         return 0;                                                            \
      }},
 #define ON_WM_PAINT()                                         \
     {WM_PAINT, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
          static_cast<ThisClass*>(w)->OnPaint();               \
          return 0;                                            \
      }},
-#define ON_WM_QUERYDRAGICON()                                                               \
-    {WM_QUERYDRAGICON, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                       \
-         return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(w)->OnQueryDragIcon());   \
+#define ON_WM_QUERYDRAGICON()                                                             \
+    {WM_QUERYDRAGICON, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                     \
+         return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(w)->OnQueryDragIcon()); \
      }},
-#define ON_WM_TIMER()                                           \
+#define ON_WM_TIMER()                                            \
     {WM_TIMER, 0, 0, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(w)->OnTimer(wp);               \
-         return 0;                                              \
+         static_cast<ThisClass*>(w)->OnTimer(wp);                \
+         return 0;                                               \
      }},
 #define ON_COMMAND(id, memberFxn)                                                   \
     {WM_COMMAND, 0, static_cast<UINT>(id), [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \

@@ -26,12 +26,23 @@ public:
         (void)type;
         // Width grows with the text, as the system's box does.
         int cx = std::clamp(static_cast<int>(m_text.size()) * 4 + 24, 120, 420);
-        m_controls[0] = DialogControl{0xFFFF, ControlClass::Static, m_text.c_str(), 12, 10, cx - 24, 20,
-                                      WS_VISIBLE | SS_NOPREFIX, 0};
-        m_controls[1] = DialogControl{IDOK, ControlClass::Button, "OK", cx / 2 - 25, 36, 50, 14,
-                                      WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0};
-        m_template = DialogTemplate{0,  "Pyrelle", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME, 0, cx, 56, 8,
-                                    "MS Sans Serif", m_controls, 2};
+        m_controls[0] = DialogControl{
+            0xFFFF, ControlClass::Static, m_text.c_str(), 12, 10, cx - 24, 20, WS_VISIBLE | SS_NOPREFIX, 0};
+        m_controls[1] = DialogControl{IDOK, ControlClass::Button,
+                                      "OK", cx / 2 - 25,
+                                      36,   50,
+                                      14,   WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                                      0};
+        m_template = DialogTemplate{0,
+                                    "Pyrelle",
+                                    WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                                    0,
+                                    cx,
+                                    56,
+                                    8,
+                                    "MS Sans Serif",
+                                    m_controls,
+                                    2};
         m_lpDialogTemplate = &m_template;
     }
 
@@ -82,15 +93,25 @@ BOOL CString::LoadString(UINT id) {
     return s != nullptr;
 }
 
-CWinApp::CWinApp(LPCSTR) { g_app = this; }
+CWinApp::CWinApp(LPCSTR) {
+    g_app = this;
+}
 CWinApp::~CWinApp() {
     if (g_app == this) g_app = nullptr;
 }
-BOOL CWinApp::InitInstance() { return TRUE; }
-HICON CWinApp::LoadIcon(UINT nIDResource) const { return LoadIconResource(nIDResource); }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+HICON CWinApp::LoadIcon(UINT nIDResource) const {
+    return LoadIconResource(nIDResource);
+}
 
-CWinApp* AfxGetApp() { return g_app; }
-BOOL AfxEnableControlContainer() { return TRUE; }
+CWinApp* AfxGetApp() {
+    return g_app;
+}
+BOOL AfxEnableControlContainer() {
+    return TRUE;
+}
 
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
     std::string text = lpszText ? lpszText : "";

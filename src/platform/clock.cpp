@@ -1,10 +1,11 @@
 // The platform clock and the window timers it serves.
+#include "platform/clock.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/internal.h"
 
 namespace platform {
@@ -88,7 +89,9 @@ void ClockUseRealTime(double speed) {
     s.wallBase = s.now;
 }
 
-void ClockOnTimersChanged(TimersChanged fn) { S().changed = fn; }
+void ClockOnTimersChanged(TimersChanged fn) {
+    S().changed = fn;
+}
 
 std::int64_t ClockNextDue() {
     auto& s = S();
@@ -105,7 +108,8 @@ void ClockAdvanceTo(std::int64_t target) {
         auto next = s.timers.end();
         for (auto it = s.timers.begin(); it != s.timers.end(); ++it) {
             if (it->due > target) continue;
-            if (next == s.timers.end() || it->due < next->due || (it->due == next->due && it->seq < next->seq))
+            if (next == s.timers.end() || it->due < next->due ||
+                (it->due == next->due && it->seq < next->seq))
                 next = it;
         }
         if (next == s.timers.end()) break;
@@ -129,6 +133,8 @@ std::int64_t NowMs() {
     return s.now;
 }
 
-void AdvanceClock(std::int64_t ms) { ClockAdvanceTo(NowMs() + std::max<std::int64_t>(0, ms)); }
+void AdvanceClock(std::int64_t ms) {
+    ClockAdvanceTo(NowMs() + std::max<std::int64_t>(0, ms));
+}
 
 }  // namespace platform

@@ -26,7 +26,6 @@ DeviceState& D() {
     return d;
 }
 
-
 constexpr DWORD kFunctionSample = 0x900;
 constexpr DWORD kFunctionWrite = 0x902;
 constexpr DWORD kPortDeviceType = 40000;
@@ -39,13 +38,21 @@ std::set<std::uintptr_t>& OpenHandles() {
 }
 std::uintptr_t g_nextHandle = 0x100;
 
-bool IsOpenPort(HANDLE h) { return OpenHandles().count(reinterpret_cast<std::uintptr_t>(h)) != 0; }
+bool IsOpenPort(HANDLE h) {
+    return OpenHandles().count(reinterpret_cast<std::uintptr_t>(h)) != 0;
+}
 
 }  // namespace
 
-void SetPortDevice(std::unique_ptr<PortDevice> device) { D().device = std::move(device); }
-PortDevice* GetPortDevice() { return D().device.get(); }
-void SetPortDeviceGate(DeviceGate gate) { D().gate = gate; }
+void SetPortDevice(std::unique_ptr<PortDevice> device) {
+    D().device = std::move(device);
+}
+PortDevice* GetPortDevice() {
+    return D().device.get();
+}
+void SetPortDeviceGate(DeviceGate gate) {
+    D().gate = gate;
+}
 
 void TraceOpen(const std::string& path) {
     if (D().trace) std::fclose(D().trace);
@@ -62,8 +69,12 @@ void Trace(const char* event) {
 
 using platform::D;
 
-DWORD GetLastError() { return D().lastError; }
-void SetLastError(DWORD code) { D().lastError = code; }
+DWORD GetLastError() {
+    return D().lastError;
+}
+void SetLastError(DWORD code) {
+    D().lastError = code;
+}
 
 HANDLE CreateFileA(LPCSTR name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
     if (name == nullptr || std::strcmp(name, platform::kPortDevicePath) != 0) {
@@ -83,8 +94,8 @@ HANDLE CreateFileA(LPCSTR name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
     return reinterpret_cast<HANDLE>(h);
 }
 
-BOOL DeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize, LPDWORD returned,
-                     void*) {
+BOOL DeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                     LPDWORD returned, void*) {
     if (returned) *returned = 0;
     if (!platform::IsOpenPort(h) || !D().device) {
         SetLastError(ERROR_INVALID_HANDLE);

@@ -12,14 +12,18 @@ namespace {
 // Thrown by CDataExchange::Fail, caught by UpdateData: the exchange stops.
 struct ExchangeFailed {};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 const char* SkipBlanks(const char* p) {
     while (IsBlank(*p)) ++p;
     return p;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // An optionally signed decimal integer with blanks and tabs around it.
 bool ParseInt(const std::string& text, int& value) {
@@ -33,7 +37,8 @@ bool ParseInt(const std::string& text, int& value) {
     errno = 0;
     long long v = std::strtoll(std::string(start, end).c_str(), nullptr, 10);
     // A number beyond the int range is no integer the field can hold.
-    if (errno == ERANGE || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max()) return false;
+    if (errno == ERANGE || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        return false;
     value = static_cast<int>(v);
     return true;
 }
@@ -60,7 +65,8 @@ bool ParseDouble(const std::string& text, double& value) {
     const char* end = p;
     if (*SkipBlanks(p) != '\0') return false;
     double v = std::strtod(std::string(start, end).c_str(), nullptr);
-    if (!(v > -std::numeric_limits<double>::infinity() && v < std::numeric_limits<double>::infinity())) return false;
+    if (!(v > -std::numeric_limits<double>::infinity() && v < std::numeric_limits<double>::infinity()))
+        return false;
     value = v;
     return true;
 }

@@ -67,8 +67,12 @@ QImage* SurfaceOf(HDC dc) {
     return (dc && dc->hwnd && dc->hwnd->isDialog) ? &dc->hwnd->surface : nullptr;
 }
 
-QRgb ToRgb(COLORREF c) { return qRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
-COLORREF ToColorref(QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); }
+QRgb ToRgb(COLORREF c) {
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+COLORREF ToColorref(QRgb c) {
+    return RGB(qRed(c), qGreen(c), qBlue(c));
+}
 
 // Code page 437, bytes 0x80 to 0xFF.
 const char16_t kCp437High[128] = {
@@ -117,7 +121,9 @@ const std::vector<HFONT__::Ink>& Glyph(HFONT f, unsigned char b) {
 
 }  // namespace
 
-QImage IconImage(HICON icon) { return icon ? icon->image : QImage(); }
+QImage IconImage(HICON icon) {
+    return icon ? icon->image : QImage();
+}
 
 HICON LoadIconResource(UINT id) {
     static std::map<UINT, std::unique_ptr<HICON__>> cache;
@@ -128,8 +134,7 @@ HICON LoadIconResource(UINT id) {
     auto icon = std::make_unique<HICON__>();
     icon->image = QImage(res->width, res->height, QImage::Format_ARGB32);
     for (int y = 0; y < res->height; ++y)
-        for (int x = 0; x < res->width; ++x)
-            icon->image.setPixel(x, y, res->pixels[y * res->width + x]);
+        for (int x = 0; x < res->width; ++x) icon->image.setPixel(x, y, res->pixels[y * res->width + x]);
     return cache.emplace(id, std::move(icon)).first->second.get();
 }
 
@@ -343,10 +348,18 @@ BOOL CDC::DrawIcon(int x, int y, HICON icon) {
     return TRUE;
 }
 
-CClientDC::CClientDC(CWnd* pWnd) { m_hDC = NewDC(pWnd); }
-CClientDC::~CClientDC() { DeleteDC(m_hDC); }
-CPaintDC::CPaintDC(CWnd* pWnd) { m_hDC = NewDC(pWnd); }
-CPaintDC::~CPaintDC() { DeleteDC(m_hDC); }
+CClientDC::CClientDC(CWnd* pWnd) {
+    m_hDC = NewDC(pWnd);
+}
+CClientDC::~CClientDC() {
+    DeleteDC(m_hDC);
+}
+CPaintDC::CPaintDC(CWnd* pWnd) {
+    m_hDC = NewDC(pWnd);
+}
+CPaintDC::~CPaintDC() {
+    DeleteDC(m_hDC);
+}
 
 int GetSystemMetrics(int nIndex) {
     switch (nIndex) {

@@ -2,6 +2,9 @@
 // or a script (--script) that plays the user on the virtual clock.
 #include "platform/host.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QThread>
 #include <QTimer>
@@ -15,9 +18,6 @@
 #include <set>
 #include <sstream>
 #include <string>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/clock.h"
 #include "platform/internal.h"
@@ -39,7 +39,9 @@ void EnsureRuntimeDir() {
 
 // Qt takes the user's locale; numbers in the form, the status line and the
 // run log are written and read with a decimal point all the same.
-void UseCNumbers() { std::setlocale(LC_NUMERIC, "C"); }
+void UseCNumbers() {
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 // A wait longer than a week of clock time is taken for a typing error.
 constexpr long long kMaxWaitMs = 7LL * 24 * 3600 * 1000;
@@ -303,12 +305,24 @@ void ClearUser() {
     U().failures.clear();
 }
 
-const std::vector<std::string>& Failures() { return U().failures; }
-const std::vector<std::string>& Boxes() { return U().boxes; }
-void ClearBoxes() { U().boxes.clear(); }
-void RecordBox(const std::string& text) { U().boxes.push_back(text); }
-const std::vector<UINT>& ModalHistory() { return U().modalHistory; }
-void ClearModalHistory() { U().modalHistory.clear(); }
+const std::vector<std::string>& Failures() {
+    return U().failures;
+}
+const std::vector<std::string>& Boxes() {
+    return U().boxes;
+}
+void ClearBoxes() {
+    U().boxes.clear();
+}
+void RecordBox(const std::string& text) {
+    U().boxes.push_back(text);
+}
+const std::vector<UINT>& ModalHistory() {
+    return U().modalHistory;
+}
+void ClearModalHistory() {
+    U().modalHistory.clear();
+}
 
 CWnd* ActiveWindow() {
     HWND h = ActiveDialog();

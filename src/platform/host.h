@@ -10,9 +10,9 @@
 
 namespace platform {
 
-// Builds the port device for --port SPEC; nullptr with `error` set on a bad
-// spec, nullptr with `error` empty for no device.
-using PortFactory = std::function<std::unique_ptr<PortDevice>(const std::string& spec, std::uint64_t seed,
+// Builds the port device that --port names; nullptr with `error` set on a bad
+// name, nullptr with `error` empty for no device.
+using PortFactory = std::function<std::unique_ptr<PortDevice>(const std::string& portName, std::uint64_t seed,
                                                               std::string& error)>;
 
 int AfxWinMain(int argc, char** argv, const PortFactory& makePort, const char* portHelp);

@@ -46,8 +46,8 @@ struct HWND__ {
     DWORD style = 0;
     DWORD exStyle = 0;
     HWND parent = nullptr;
-    CWnd* owner = nullptr;                 // the object that handles its messages
-    std::unique_ptr<CWnd> wrapper;         // a control's permanent CWnd (GetDlgItem)
+    CWnd* owner = nullptr;          // the object that handles its messages
+    std::unique_ptr<CWnd> wrapper;  // a control's permanent CWnd (GetDlgItem)
     std::vector<std::unique_ptr<HWND__>> children;
     QPointer<QWidget> widget;
     RECT rect{};  // pixels, client coordinates of the parent
@@ -57,7 +57,7 @@ struct HWND__ {
 
     // Dialogs.
     const platform::DialogTemplate* tmpl = nullptr;
-    QImage surface;  // the client area, drawn by device contexts
+    QImage surface;            // the client area, drawn by device contexts
     bool liveUpdates = false;  // the window system shows the surface
     bool updatePending = false;
     bool ended = false;

@@ -132,9 +132,8 @@ QWidget* MakeControlWidget(HWND c, DialogWidget* parent, const DialogControl& dc
             } else {
                 auto* b = new QPushButton(text, parent);
                 b->setAutoDefault(false);
-                QObject::connect(b, &QPushButton::clicked, b, [c] {
-                    SendTo(c->parent, WM_COMMAND, MAKEWPARAM(c->id, BN_CLICKED), 0);
-                });
+                QObject::connect(b, &QPushButton::clicked, b,
+                                 [c] { SendTo(c->parent, WM_COMMAND, MAKEWPARAM(c->id, BN_CLICKED), 0); });
                 w = b;
             }
             break;
@@ -166,8 +165,12 @@ QWidget* MakeControlWidget(HWND c, DialogWidget* parent, const DialogControl& dc
 
 }  // namespace
 
-int DluToPixelX(int v) { return v >= 0 ? (v * 6 + 2) / 4 : -((-v * 6 + 2) / 4); }
-int DluToPixelY(int v) { return v >= 0 ? (v * 13 + 4) / 8 : -((-v * 13 + 4) / 8); }
+int DluToPixelX(int v) {
+    return v >= 0 ? (v * 6 + 2) / 4 : -((-v * 6 + 2) / 4);
+}
+int DluToPixelY(int v) {
+    return v >= 0 ? (v * 13 + 4) / 8 : -((-v * 13 + 4) / 8);
+}
 
 HWND CreateDialogWindow(const DialogTemplate& t, CDialog* owner) {
     auto* hwnd = new HWND__;
@@ -205,7 +208,8 @@ HWND CreateDialogWindow(const DialogTemplate& t, CDialog* owner) {
     // through the middle of the title.
     w->setStyleSheet(
         "QGroupBox { border: 1px solid #a0a0a0; border-radius: 0px; margin-top: 6px; }"
-        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; padding: 0 2px; }");
+        "QGroupBox::title { subcontrol-origin: margin; subcontrol-position: top left; left: 6px; padding: 0 "
+        "2px; }");
 
     for (int i = 0; i < t.count; ++i) {
         const DialogControl& dc = t.controls[i];
@@ -222,7 +226,8 @@ HWND CreateDialogWindow(const DialogTemplate& t, CDialog* owner) {
         c->owner = c->wrapper.get();
         QWidget* cw = MakeControlWidget(c.get(), w, dc);
         cw->setProperty("pyrelle_hwnd", QVariant::fromValue<void*>(c.get()));
-        cw->setGeometry(c->rect.left, c->rect.top, c->rect.right - c->rect.left, c->rect.bottom - c->rect.top);
+        cw->setGeometry(c->rect.left, c->rect.top, c->rect.right - c->rect.left,
+                        c->rect.bottom - c->rect.top);
         cw->setVisible(dc.style & WS_VISIBLE);
         cw->installEventFilter(w);
         c->widget = cw;
@@ -313,7 +318,8 @@ void SurfaceChanged(HWND dialog) {
     dialog->updatePending = true;
     QPointer<QWidget> w = dialog->widget;
     QMetaObject::invokeMethod(
-        w, [dialog, w] {
+        w,
+        [dialog, w] {
             if (!w) return;
             dialog->updatePending = false;
             w->update();
@@ -362,7 +368,8 @@ LRESULT ControlProc(HWND c, UINT message, WPARAM wParam, LPARAM lParam) {
                 if (wParam == 0 && lParam == -1)
                     e->selectAll();
                 else
-                    e->setSelection(static_cast<int>(wParam), static_cast<int>(lParam - static_cast<LPARAM>(wParam)));
+                    e->setSelection(static_cast<int>(wParam),
+                                    static_cast<int>(lParam - static_cast<LPARAM>(wParam)));
             }
             return 0;
         case EM_GETSEL:
@@ -412,7 +419,9 @@ LRESULT DialogDefault(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
     }
 }
 
-void PressEnterIn(HWND dialog) { DialogWidget::PressEnter(dialog); }
+void PressEnterIn(HWND dialog) {
+    DialogWidget::PressEnter(dialog);
+}
 
 }  // namespace platform
 
@@ -456,28 +465,44 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return result;
 }
 
-LRESULT CWnd::Default() { return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam); }
+LRESULT CWnd::Default() {
+    return DefWindowProc(m_current.message, m_current.wParam, m_current.lParam);
+}
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (m_hWnd && m_hWnd->isDialog) return DialogDefault(m_hWnd, message, wParam, lParam);
     return 0;
 }
 
-void CWnd::OnSysCommand(UINT, LPARAM) { Default(); }
-void CWnd::OnPaint() { Default(); }
-HCURSOR CWnd::OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
-void CWnd::OnTimer(UINT_PTR) { Default(); }
+void CWnd::OnSysCommand(UINT, LPARAM) {
+    Default();
+}
+void CWnd::OnPaint() {
+    Default();
+}
+HCURSOR CWnd::OnQueryDragIcon() {
+    return reinterpret_cast<HCURSOR>(Default());
+}
+void CWnd::OnTimer(UINT_PTR) {
+    Default();
+}
 
 CWnd* CWnd::GetDlgItem(int nID) const {
     HWND c = FindChild(m_hWnd, nID);
     return c ? c->owner : nullptr;
 }
 
-int CWnd::GetDlgCtrlID() const { return m_hWnd ? m_hWnd->id : 0; }
+int CWnd::GetDlgCtrlID() const {
+    return m_hWnd ? m_hWnd->id : 0;
+}
 
-void CWnd::SetWindowText(LPCSTR text) { SetText(m_hWnd, text ? text : ""); }
+void CWnd::SetWindowText(LPCSTR text) {
+    SetText(m_hWnd, text ? text : "");
+}
 
-void CWnd::GetWindowText(CString& text) const { text = CString(GetText(m_hWnd)); }
+void CWnd::GetWindowText(CString& text) const {
+    text = CString(GetText(m_hWnd));
+}
 
 BOOL CWnd::IsWindowVisible() const {
     if (!m_hWnd) return FALSE;
@@ -485,14 +510,19 @@ BOOL CWnd::IsWindowVisible() const {
     return (m_hWnd->style & WS_VISIBLE) ? TRUE : FALSE;
 }
 
-BOOL CWnd::IsWindowEnabled() const { return m_hWnd ? TRUE : FALSE; }
+BOOL CWnd::IsWindowEnabled() const {
+    return m_hWnd ? TRUE : FALSE;
+}
 
-BOOL CWnd::IsIconic() const { return m_hWnd && m_hWnd->iconic; }
+BOOL CWnd::IsIconic() const {
+    return m_hWnd && m_hWnd->iconic;
+}
 
 void CWnd::GetClientRect(LPRECT rect) const {
     if (!rect) return;
     *rect = RECT{0, 0, 0, 0};
-    if (m_hWnd) *rect = RECT{0, 0, m_hWnd->rect.right - m_hWnd->rect.left, m_hWnd->rect.bottom - m_hWnd->rect.top};
+    if (m_hWnd)
+        *rect = RECT{0, 0, m_hWnd->rect.right - m_hWnd->rect.left, m_hWnd->rect.bottom - m_hWnd->rect.top};
 }
 
 CWnd* CWnd::SetFocus() {
@@ -515,8 +545,8 @@ CMenu* CWnd::GetSystemMenu(BOOL) const {
 }
 
 HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
-    return reinterpret_cast<HICON>(SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL,
-                                               reinterpret_cast<LPARAM>(hIcon)));
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -535,11 +565,17 @@ UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT nElapse, void*) {
     return m_hWnd ? ClockSetTimer(m_hWnd, nIDEvent, nElapse) : 0;
 }
 
-BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return m_hWnd && ClockKillTimer(m_hWnd, nIDEvent); }
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
+    return m_hWnd && ClockKillTimer(m_hWnd, nIDEvent);
+}
 
 // ---------------------------------------------------------------- CButton, CMenu
-UINT CButton::GetState() const { return static_cast<UINT>(SendTo(m_hWnd, BM_GETSTATE, 0, 0)); }
-void CButton::SetState(BOOL bHighlight) { SendTo(m_hWnd, BM_SETSTATE, bHighlight, 0); }
+UINT CButton::GetState() const {
+    return static_cast<UINT>(SendTo(m_hWnd, BM_GETSTATE, 0, 0));
+}
+void CButton::SetState(BOOL bHighlight) {
+    SendTo(m_hWnd, BM_SETSTATE, bHighlight, 0);
+}
 
 BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, LPCSTR lpszNewItem) {
     auto* m = static_cast<Menu*>(m_impl);
@@ -610,7 +646,9 @@ void CDialog::EndDialog(int nResult) {
     if (m_hWnd->widget) m_hWnd->widget->hide();
 }
 
-bool CDialog::IsEnded() const { return m_hWnd && m_hWnd->ended; }
+bool CDialog::IsEnded() const {
+    return m_hWnd && m_hWnd->ended;
+}
 
 BOOL CDialog::OnInitDialog() {
     UpdateData(FALSE);
@@ -622,7 +660,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 

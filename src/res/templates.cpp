@@ -60,7 +60,8 @@ const DialogControl kMainControls[] = {
 const DialogControl kAboutControls[] = {
     {IDC_STATIC, ControlClass::Static, nullptr, 11, 17, 20, 20, WS_VISIBLE | SS_ICON, 0, IDR_MAINFRAME},
     {IDC_STATIC, ControlClass::Static, "Pyrelle Version 1.0", 40, 10, 119, 8, kLabel | SS_NOPREFIX, 0},
-    {IDOK, ControlClass::Button, "OK", 178, 7, 50, 14, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON, 0},
+    {IDOK, ControlClass::Button, "OK", 178, 7, 50, 14, WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON,
+     0},
 };
 
 const DialogControl kCalibrationControls[] = {
@@ -98,6 +99,8 @@ const DialogTemplate* FindDialogTemplate(UINT id) {
     return nullptr;
 }
 
-const char* FindString(UINT id) { return id == IDS_ABOUTBOX ? "&About Pyrelle..." : nullptr; }
+const char* FindString(UINT id) {
+    return id == IDS_ABOUTBOX ? "&About Pyrelle..." : nullptr;
+}
 
 }  // namespace platform

@@ -56,11 +56,11 @@ TEST_F(MainWindowTest, IntegerFieldsAcceptOnlyDecimalIntegersWithBlanksAround) {
 }
 
 TEST_F(MainWindowTest, LettersInASegmentStopTheExchangeThere) {
-    Type(IDC_START_TEMP, "21");          // step 3: before the fault, taken
-    Type(IDC_SEG1_TEMP, "abc");          // step 4: the fault
-    Type(IDC_SEG1_TIME, "111");          // step 5: after, not taken
-    Type(IDC_SEG2_TEMP, "222");          // step 9: after, not taken
-    Type(IDC_FILE_NUMBER, "9");          // step 18: after, not taken
+    Type(IDC_START_TEMP, "21");  // step 3: before the fault, taken
+    Type(IDC_SEG1_TEMP, "abc");  // step 4: the fault
+    Type(IDC_SEG1_TIME, "111");  // step 5: after, not taken
+    Type(IDC_SEG2_TEMP, "222");  // step 9: after, not taken
+    Type(IDC_FILE_NUMBER, "9");  // step 18: after, not taken
     EXPECT_FALSE(dlg->UpdateData(TRUE));
     EXPECT_EQ(Boxes(), std::vector<std::string>{"Please enter an integer."});
     EXPECT_EQ(dlg->m_nStartTemp, 21);

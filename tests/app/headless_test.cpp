@@ -30,12 +30,9 @@ TEST(Headless, BadScriptsAndOptionsAreRefusedBeforeAnythingRuns) {
         const char* args;
         const char* says;
     } cases[] = {
-        {"click 2\nfrobnicate\n", "", "line 2"},
-        {"click 4242\n", "", "line 1"},
-        {"wait soon\n", "", "line 1"},
-        {"wait -5\n", "", "line 1"},
-        {"key space\n", "", "line 1"},
-        {"click 2\n", "--speed fast", "--speed"},
+        {"click 2\nfrobnicate\n", "", "line 2"}, {"click 4242\n", "", "line 1"},
+        {"wait soon\n", "", "line 1"},           {"wait -5\n", "", "line 1"},
+        {"key space\n", "", "line 1"},           {"click 2\n", "--speed fast", "--speed"},
         {"click 2\n", "--bogus", "--bogus"},
     };
     int n = 0;
@@ -58,8 +55,9 @@ TEST(Headless, WithoutADeviceStartUpSaysSoOnStandardOutputAndGoesOn) {
     // The driver's service runs but no device answers: its box comes first.
     auto r = test::RunPyrelle(test::FreshDir("headless-none"), "click 1\nexpect 1019 380\n", "--port none");
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.out.find("PortDriver: Couldn't access PortDriver Driver, Please ensure driver is loaded.\n\n"),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find("PortDriver: Couldn't access PortDriver Driver, Please ensure driver is loaded.\n\n"),
+        std::string::npos)
         << r.out;
     EXPECT_EQ(r.trace.find("OPEN ok"), std::string::npos);
 }

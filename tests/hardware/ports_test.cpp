@@ -15,7 +15,7 @@ const std::string kReplayDir = std::string(PYRELLE_SOURCE_DIR) + "/tests/data/re
 
 TEST(MakePort, Specs) {
     struct Case {
-        std::string spec;
+        std::string portName;
         const char* errorPart;  // nullptr: a device and no error
     };
     const Case cases[] = {
@@ -33,10 +33,11 @@ TEST(MakePort, Specs) {
     };
     for (const Case& c : cases) {
         std::string error = "stale";
-        auto port = hw::MakePort(c.spec, 1, nullptr, error);
-        EXPECT_EQ(port != nullptr, c.errorPart == nullptr) << c.spec;
-        EXPECT_NE(error.find(c.errorPart ? c.errorPart : ""), std::string::npos) << c.spec << ": " << error;
-        EXPECT_EQ(error.empty(), c.errorPart == nullptr) << c.spec;
+        auto port = hw::MakePort(c.portName, 1, nullptr, error);
+        EXPECT_EQ(port != nullptr, c.errorPart == nullptr) << c.portName;
+        EXPECT_NE(error.find(c.errorPart ? c.errorPart : ""), std::string::npos)
+            << c.portName << ": " << error;
+        EXPECT_EQ(error.empty(), c.errorPart == nullptr) << c.portName;
     }
     std::string error = "stale";
     EXPECT_EQ(hw::MakePort("none", 1, nullptr, error), nullptr);

@@ -61,21 +61,21 @@ TEST(RoundTrip, SimulatorWithAndWithoutFaults) {
                                                   {"sim,stuck=low", false},
                                                   {"sim,drop=1", false},
                                                   {"sim,fail", false}};
-    for (auto [spec, whole] : cases) {
+    for (auto [portName, whole] : cases) {
         std::int64_t now = 0;
         std::string error;
         Reader reader(hw::MakePort(
-            spec, 1, [&now] { return now; }, error));
+            portName, 1, [&now] { return now; }, error));
         auto& sim = reader.Device<hw::SimPort>();
         for (int tick = 0; tick < 300; ++tick) {
             sim.Write(1);
             now += 1185;
             reader.Read();
             const hw::Readings& r = whole ? sim.Shown() : hw::Readings{88888, 88888, 5368};
-            ASSERT_TRUE(Reads(*reader.dlg, r.main, r.aux, r.seconds)) << spec << " tick " << tick;
+            ASSERT_TRUE(Reads(*reader.dlg, r.main, r.aux, r.seconds)) << portName << " tick " << tick;
         }
         if (whole) {
-            EXPECT_GT(sim.Shown().main, 700) << spec;  // it heated
+            EXPECT_GT(sim.Shown().main, 700) << portName;  // it heated
         }
     }
 }

@@ -32,10 +32,10 @@ std::string FreshDir(const std::string& name) {
 
 RunResult RunPyrelle(const std::string& dir, const std::string& script, const std::string& args) {
     std::filesystem::create_directories(dir);
-    {
-        std::ofstream(dir + "/script.txt", std::ios::binary) << script;
-    }
-    std::string cmd = "cd '" + dir + "' && QT_QPA_PLATFORM=offscreen '" PYRELLE_BINARY "' --headless --script script.txt --trace trace.txt " +
+    { std::ofstream(dir + "/script.txt", std::ios::binary) << script; }
+    std::string cmd = "cd '" + dir +
+                      "' && QT_QPA_PLATFORM=offscreen '" PYRELLE_BINARY
+                      "' --headless --script script.txt --trace trace.txt " +
                       args + " >stdout.txt 2>stderr.txt";
     int rc = std::system(cmd.c_str());
     RunResult r;
