@@ -32,7 +32,7 @@ std::unique_ptr<platform::PortDevice> MakePort(const std::string& portName, std:
 }
 
 const char* PortHelp() {
-    return "  --port SPEC         what stands behind the port device (default sim):\n"
+    return "  --port NAME         what stands behind the port device (default sim):\n"
            "                        sim          the simulated furnace and its temperature instrument\n"
            "                        sim,FAULT... the same with faults, any of:\n"
            "                                       flip=P      each data bit inverted with chance P\n"

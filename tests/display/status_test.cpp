@@ -40,6 +40,16 @@ protected:
                 if (dc->GetPixel(x, y) != c) return false;
         return true;
     }
+    // Draws all four values, as a running tick and Run leave them; returns
+    // the width of one character cell.
+    int DrawAllValues() {
+        dlg->DrawTemps();
+        dlg->DrawTime();
+        dlg->m_strDuty = "97.9 %";
+        dlg->DrawDuty();
+        dlg->DrawState("Running");
+        return Extent(120) / 7;
+    }
     CDC* dc = nullptr;
 };
 
@@ -105,13 +115,7 @@ TEST_F(StatusTest, TimeTextIsFiveDigitsAndSeconds) {
 TEST_F(StatusTest, ValuesPaintFixedGreyCellsTwentyFourPixelsHigh) {
     dlg->m_nTemperature = 3805;
     dlg->m_nAuxTemperature = 250;
-    dlg->DrawTemps();
-    dlg->DrawTime();
-    dlg->m_strDuty = "97.9 %";
-    dlg->DrawDuty();
-    dlg->DrawState("Running");
-
-    const int cell = Extent(120) / 7;
+    const int cell = DrawAllValues();
     ASSERT_GT(cell, 6);
     EXPECT_EQ(Extent(120), 7 * cell);
     EXPECT_EQ(Extent(390), 16 * cell);
@@ -146,12 +150,7 @@ TEST_F(StatusTest, ValuesPaintFixedGreyCellsTwentyFourPixelsHigh) {
 }
 
 TEST_F(StatusTest, MinimiseAndRestoreBringBackTheLabelsButNotTheValues) {
-    dlg->DrawTemps();
-    dlg->DrawTime();
-    dlg->m_strDuty = "97.9 %";
-    dlg->DrawDuty();
-    dlg->DrawState("Running");
-    const int cell = Extent(120) / 7;
+    const int cell = DrawAllValues();
     ASSERT_GT(cell, 6);
 
     // Wipe the labels: the paint while minimised draws them again, after the icon.
