@@ -7,14 +7,14 @@
 #include "app/PyrelleDlg.h"
 #include "hardware/sim_port.h"
 #include "platform/clock.h"
-#include "platform/device.h"
+#include "support/port.h"
 
 namespace {
 
 void BM_DefaultProgramOnTheSimulator(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
-        platform::SetPortDevice(std::make_unique<hw::SimPort>(1, [] { return platform::NowMs(); }));
+        test::InstallPort(std::make_unique<hw::SimPort>(1, [] { return platform::NowMs(); }));
         auto dlg = std::make_unique<CPyrelleDlg>();
         AfxGetApp()->m_pMainWnd = dlg.get();
         dlg->Create(IDD_PYRELLE_DIALOG);
@@ -28,7 +28,7 @@ void BM_DefaultProgramOnTheSimulator(benchmark::State& state) {
             state.SkipWithError("the program did not end after 42870 ticks");
         AfxGetApp()->m_pMainWnd = nullptr;
         dlg.reset();
-        platform::SetPortDevice(nullptr);
+        test::InstallPort(nullptr);
         state.ResumeTiming();
     }
     state.counters["ticks"] = 42870;

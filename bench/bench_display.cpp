@@ -4,11 +4,11 @@
 #include <memory>
 
 #include "app/PyrelleDlg.h"
-#include "platform/device.h"
+#include "support/port.h"
 
 namespace {
 
-class IdleDevice : public platform::PortDevice {
+class IdleDevice : public hw::PortDevice {
 public:
     bool Sample(unsigned char*, std::size_t) override { return true; }
     bool Write(unsigned char) override { return true; }
@@ -16,7 +16,7 @@ public:
 
 // The main window as at start-up, the time range 0 to 60000 s in its form.
 std::unique_ptr<CPyrelleDlg> OpenWindow() {
-    platform::SetPortDevice(std::make_unique<IdleDevice>());
+    test::InstallPort(std::make_unique<IdleDevice>());
     auto dlg = std::make_unique<CPyrelleDlg>();
     dlg->Create(IDD_PYRELLE_DIALOG);
     dlg->m_nAxisTimeMax = 60000;
@@ -41,7 +41,7 @@ void BM_RedrawChartFullHistory(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     dlg.reset();
-    platform::SetPortDevice(nullptr);
+    test::InstallPort(nullptr);
 }
 BENCHMARK(BM_RedrawChartFullHistory)->Unit(benchmark::kMillisecond);
 
@@ -64,7 +64,7 @@ void BM_TickDrawing(benchmark::State& state) {
         }
     }
     dlg.reset();
-    platform::SetPortDevice(nullptr);
+    test::InstallPort(nullptr);
 }
 BENCHMARK(BM_TickDrawing)->Unit(benchmark::kMicrosecond);
 

@@ -7,14 +7,14 @@
 
 #include "app/PyrelleDlg.h"
 #include "hardware/display_stream.h"
-#include "platform/device.h"
+#include "support/port.h"
 
 namespace {
 
 constexpr std::size_t kWindow = 8192;
 
 // Hands out a prepared window, so that what is measured is the decoder's own work.
-class CopyDevice : public platform::PortDevice {
+class CopyDevice : public hw::PortDevice {
 public:
     explicit CopyDevice(std::vector<unsigned char> window) : m_window(std::move(window)) {}
     bool Sample(unsigned char* out, std::size_t size) override {
@@ -28,9 +28,9 @@ private:
 };
 
 void RunReadDisplay(benchmark::State& state, std::vector<unsigned char> window) {
-    platform::SetPortDevice(std::make_unique<CopyDevice>(std::move(window)));
+    test::InstallPort(std::make_unique<CopyDevice>(std::move(window)));
     auto dlg = std::make_unique<CPyrelleDlg>();
-    dlg->m_hDevice = CreateFileA(platform::kPortDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    dlg->m_hDevice = CreateFileA(driver::kDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     for (auto _ : state) {
         dlg->ReadDisplay();
@@ -38,7 +38,7 @@ void RunReadDisplay(benchmark::State& state, std::vector<unsigned char> window) 
         benchmark::ClobberMemory();
     }
     CloseHandle(dlg->m_hDevice);
-    platform::SetPortDevice(nullptr);
+    test::InstallPort(nullptr);
 }
 
 // A window from the instrument: frames from sample 0, as the driver delivers them.

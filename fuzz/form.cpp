@@ -37,9 +37,9 @@
 #include "hardware/display_stream.h"
 #include "leaks.h"
 #include "platform/clock.h"
-#include "platform/device.h"
 #include "platform/testing.h"
 #include "records/CalibrationDlg.h"
+#include "support/port.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ constexpr std::int64_t kTickMs = 1000;
 
 // The instrument shows the chosen readings; the element output keeps the
 // last level written. Requests must come in time order.
-class Device : public platform::PortDevice {
+class Device : public hw::PortDevice {
 public:
     hw::Readings shown{200, 200, 0};
     unsigned char level = 0;
@@ -300,7 +300,7 @@ void Run(std::string_view input) {
 
     auto device = std::make_unique<Device>();
     Device* dev = device.get();
-    platform::SetPortDevice(std::move(device));
+    test::InstallPort(std::move(device));
     auto dlg = std::make_unique<Dlg>(dev);
     AfxGetApp()->m_pMainWnd = dlg.get();
     dlg->Create(IDD_PYRELLE_DIALOG);
@@ -353,7 +353,7 @@ void Run(std::string_view input) {
     dlg->Ended();
     AfxGetApp()->m_pMainWnd = nullptr;
     dlg.reset();
-    platform::SetPortDevice(nullptr);
+    test::InstallPort(nullptr);
 
     // Whatever a save left behind goes.
     std::filesystem::current_path(g_home);

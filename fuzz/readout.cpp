@@ -12,15 +12,15 @@
 
 #include "app/PyrelleDlg.h"
 #include "leaks.h"
-#include "platform/device.h"
 #include "platform/testing.h"
+#include "support/port.h"
 
 namespace {
 
 constexpr std::size_t kWindow = 8192;
 constexpr int kBits = 256;
 
-class CopyDevice : public platform::PortDevice {
+class CopyDevice : public hw::PortDevice {
 public:
     const std::uint8_t* data = nullptr;
     std::size_t size = 0;
@@ -79,9 +79,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     platform::testing::Init(*argc, *argv);
     auto device = std::make_unique<CopyDevice>();
     g_device = device.get();
-    platform::SetPortDevice(std::move(device));
+    test::InstallPort(std::move(device));
     g_dlg = new CPyrelleDlg();  // lives as long as the process
-    g_dlg->m_hDevice = CreateFileA(platform::kPortDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    g_dlg->m_hDevice = CreateFileA(driver::kDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
     if (g_dlg->m_hDevice == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "cannot open the port device\n");

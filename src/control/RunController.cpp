@@ -5,14 +5,11 @@
 
 #include "app/PyrelleDlg.h"
 #include "control/ControlMath.h"
-#include "driver/PortTalk.h"
-#include "platform/device.h"
+#include "driver/port_requests.h"
 
 namespace {
 
 constexpr UINT kTickPeriodMs = 1000;
-constexpr DWORD kRequestInSize = 4096;
-constexpr DWORD kRequestOutSize = 8192;
 
 }  // namespace
 
@@ -85,12 +82,7 @@ int CPyrelleDlg::ComputeDuty(int nMeasured, int nTarget) {
 }
 
 void CPyrelleDlg::WriteElement() {
-    // One buffer serves as input and output of the request.
-    unsigned char abBuffer[kRequestOutSize] = {};
-    abBuffer[0] = m_bElementOn;
-    DWORD nReturned = 0;
-    DeviceIoControl(m_hDevice, IOCTL_PT_WRITE, abBuffer, kRequestInSize, abBuffer, kRequestOutSize,
-                    &nReturned, nullptr);
+    driver::WriteLevel(m_hDevice, m_bElementOn);
 }
 
 void CPyrelleDlg::StopControl() {

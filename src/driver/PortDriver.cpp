@@ -2,13 +2,14 @@
 #include <cstdio>
 
 #include "app/PyrelleDlg.h"
+#include "driver/port_talk.h"
 #include "platform/device.h"
 
 namespace {
 
 HANDLE OpenPortDevice() {
-    return CreateFileA(platform::kPortDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileA(driver::kDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
 }  // namespace

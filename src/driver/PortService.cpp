@@ -2,14 +2,14 @@
 #include <cstdio>
 
 #include "app/PyrelleDlg.h"
-#include "platform/device.h"
+#include "driver/port_talk.h"
 #include "platform/winsvc.h"
 
 namespace {
 
-constexpr const char* kServiceName = "PortTalk";
-constexpr const char* kDriverImage = "System32\\Drivers\\PortTalk.sys";
-constexpr const char* kDriverSource = "PortTalk.sys";
+using driver::kDriverImage;
+using driver::kDriverSource;
+using driver::kServiceName;
 constexpr const char* kDriverTail = "\\Drivers\\PortTalk.sys";
 constexpr const char* kManualCopy = "Please manually copy driver to your system32/driver directory.";
 // The system directory is asked for in 55 characters of the 80-character path

@@ -7,8 +7,8 @@
 
 namespace hw {
 
-std::unique_ptr<platform::PortDevice> MakePort(const std::string& portName, std::uint64_t seed, ClockFn now,
-                                               std::string& error) {
+std::unique_ptr<PortDevice> MakePort(const std::string& portName, std::uint64_t seed, ClockFn now,
+                                     std::string& error) {
     error.clear();
     if (portName == "none") return nullptr;
     if (portName == "sim") return std::make_unique<SimPort>(seed, std::move(now));

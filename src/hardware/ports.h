@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/device.h"
+#include "hardware/port_device.h"
 
 namespace hw {
 
@@ -15,8 +15,8 @@ using ClockFn = std::function<std::int64_t()>;
 // Builds the backend that --port NAME names ("sim[,fault...]", "none",
 // "replay:FILE"). On a bad NAME or an unreadable replay file returns nullptr
 // with `error` set; "none" returns nullptr with `error` empty.
-std::unique_ptr<platform::PortDevice> MakePort(const std::string& portName, std::uint64_t seed, ClockFn now,
-                                               std::string& error);
+std::unique_ptr<PortDevice> MakePort(const std::string& portName, std::uint64_t seed, ClockFn now,
+                                     std::string& error);
 
 // The --port part of --help.
 const char* PortHelp();

@@ -24,7 +24,7 @@ bool ParseReplay(std::string_view text, const std::string& name, std::vector<Rep
                  std::string& error);
 bool LoadReplay(const std::string& path, std::vector<ReplayReading>& readings, std::string& error);
 
-class ReplayPort : public platform::PortDevice {
+class ReplayPort : public PortDevice {
 public:
     // `readings` must not be empty.
     ReplayPort(std::vector<ReplayReading> readings, std::uint64_t seed, ClockFn now);

@@ -21,7 +21,7 @@ struct SimFaults {
 // such as "flip=0.001,drop=0.05,stuck=high,truncate=120,fail".
 bool ParseSimFaults(std::string_view options, SimFaults& faults, std::string& error);
 
-class SimPort : public platform::PortDevice {
+class SimPort : public PortDevice {
 public:
     SimPort(std::uint64_t seed, ClockFn now, const SimFaults& faults = {});
 

@@ -1,139 +1,110 @@
-// Device I/O: the port driver's device in a small device namespace, and the
-// trace of its events.
+// Device I/O on the device namespace. Handles are numbers handed out once,
+// each tied to the device it opened, so a stale handle never reaches a
+// device that has gone.
 #include "platform/device.h"
 
-#include <cstdio>
-#include <cstring>
-#include <memory>
-#include <set>
-#include <string>
-
-#include "platform/clock.h"
-#include "platform/internal.h"
+#include <cstdint>
+#include <map>
+#include <utility>
 
 namespace platform {
 namespace {
 
-struct DeviceState {
-    std::unique_ptr<PortDevice> device;
-    DeviceGate gate = nullptr;
-    DWORD lastError = 0;
-    std::FILE* trace = nullptr;
+struct Open {
+    std::string path;
+    Device* device;
 };
 
-DeviceState& D() {
-    static DeviceState d;
-    return d;
+struct DeviceTable {
+    std::map<std::string, std::unique_ptr<Device>> devices;
+    std::map<std::uintptr_t, Open> handles;
+    std::uintptr_t next = 0x100;
+    DWORD lastError = 0;
+};
+
+DeviceTable& Table() {
+    static DeviceTable t;
+    return t;
 }
 
-constexpr DWORD kFunctionSample = 0x900;
-constexpr DWORD kFunctionWrite = 0x902;
-constexpr DWORD kPortDeviceType = 40000;
-
-// Handles are numbers handed out once; a closed or foreign one is simply
-// not in the set, so a stale handle can never reach freed memory.
-std::set<std::uintptr_t>& OpenHandles() {
-    static std::set<std::uintptr_t> handles;
-    return handles;
-}
-std::uintptr_t g_nextHandle = 0x100;
-
-bool IsOpenPort(HANDLE h) {
-    return OpenHandles().count(reinterpret_cast<std::uintptr_t>(h)) != 0;
+Device* DeviceOf(HANDLE h) {
+    auto& t = Table();
+    auto it = t.handles.find(reinterpret_cast<std::uintptr_t>(h));
+    if (it == t.handles.end()) return nullptr;
+    Device* d = FindDevice(it->second.path);
+    return d == it->second.device ? d : nullptr;
 }
 
 }  // namespace
 
-void SetPortDevice(std::unique_ptr<PortDevice> device) {
-    D().device = std::move(device);
-}
-PortDevice* GetPortDevice() {
-    return D().device.get();
-}
-void SetPortDeviceGate(DeviceGate gate) {
-    D().gate = gate;
+void InstallDevice(const std::string& path, std::unique_ptr<Device> device) {
+    auto& t = Table();
+    if (device)
+        t.devices[path] = std::move(device);
+    else
+        t.devices.erase(path);
 }
 
-void TraceOpen(const std::string& path) {
-    if (D().trace) std::fclose(D().trace);
-    D().trace = path.empty() ? nullptr : std::fopen(path.c_str(), "w");
-}
-
-void Trace(const char* event) {
-    if (!D().trace) return;
-    std::fprintf(D().trace, "%lld %s\n", static_cast<long long>(NowMs()), event);
-    std::fflush(D().trace);
+Device* FindDevice(const std::string& path) {
+    auto& t = Table();
+    auto it = t.devices.find(path);
+    return it == t.devices.end() ? nullptr : it->second.get();
 }
 
 }  // namespace platform
 
-using platform::D;
+using platform::Table;
 
 DWORD GetLastError() {
-    return D().lastError;
+    return Table().lastError;
 }
 void SetLastError(DWORD code) {
-    D().lastError = code;
+    Table().lastError = code;
 }
 
 HANDLE CreateFileA(LPCSTR name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
-    if (name == nullptr || std::strcmp(name, platform::kPortDevicePath) != 0) {
+    platform::Device* device = name ? platform::FindDevice(name) : nullptr;
+    if (!device) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    if (!D().device || (D().gate && !D().gate())) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        platform::Trace("OPEN failed");
+    if (DWORD error = device->Open(); error != ERROR_SUCCESS) {
+        SetLastError(error);
         return INVALID_HANDLE_VALUE;
     }
-    platform::Trace("OPEN ok");
     SetLastError(ERROR_SUCCESS);
-    std::uintptr_t h = platform::g_nextHandle;
-    platform::g_nextHandle += 4;
-    platform::OpenHandles().insert(h);
+    auto& t = Table();
+    const std::uintptr_t h = t.next;
+    t.next += 4;
+    t.handles[h] = platform::Open{name, device};
     return reinterpret_cast<HANDLE>(h);
 }
 
 BOOL DeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
                      LPDWORD returned, void*) {
     if (returned) *returned = 0;
-    if (!platform::IsOpenPort(h) || !D().device) {
+    platform::Device* device = platform::DeviceOf(h);
+    if (!device) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if ((code >> 16) != platform::kPortDeviceType) {
-        SetLastError(ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
-    switch ((code >> 2) & 0xFFF) {
-        case platform::kFunctionSample: {
-            platform::Trace("SAMPLE");
-            if (out == nullptr) return FALSE;
-            bool ok = D().device->Sample(static_cast<unsigned char*>(out), outSize);
-            if (ok && returned) *returned = outSize;
-            if (!ok) SetLastError(ERROR_GEN_FAILURE);
-            return ok ? TRUE : FALSE;
-        }
-        case platform::kFunctionWrite: {
-            if (in == nullptr || inSize < 1) return FALSE;
-            unsigned char level = *static_cast<unsigned char*>(in);
-            platform::Trace(level ? "WRITE 1" : "WRITE 0");
-            bool ok = D().device->Write(level);
-            if (!ok) SetLastError(ERROR_GEN_FAILURE);
-            return ok ? TRUE : FALSE;
-        }
-        default:
-            SetLastError(ERROR_INVALID_PARAMETER);
-            return FALSE;
-    }
+    DWORD count = 0;
+    const DWORD error = device->Control(code, in, in ? inSize : 0, out, out ? outSize : 0, count);
+    if (returned) *returned = count;
+    SetLastError(error);
+    return error == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
 BOOL CloseHandle(HANDLE h) {
-    if (!platform::IsOpenPort(h)) {
+    auto& t = Table();
+    auto it = t.handles.find(reinterpret_cast<std::uintptr_t>(h));
+    if (it == t.handles.end()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    platform::Trace("CLOSE");
-    platform::OpenHandles().erase(reinterpret_cast<std::uintptr_t>(h));
+    platform::Device* device = platform::DeviceOf(h);
+    t.handles.erase(it);
+    if (device) device->Close();
+    SetLastError(ERROR_SUCCESS);
     return TRUE;
 }

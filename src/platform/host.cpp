@@ -22,6 +22,7 @@
 #include "platform/clock.h"
 #include "platform/internal.h"
 #include "platform/testing.h"
+#include "platform/trace.h"
 #include "platform/winsvc.h"
 
 namespace platform {
@@ -429,12 +430,10 @@ int AfxWinMain(int argc, char** argv, const PortFactory& makePort, const char* p
     }
 
     std::string error;
-    auto device = makePort(port, seed, error);
-    if (!device && !error.empty()) {
+    if (!makePort(port, seed, error)) {
         std::fprintf(stderr, "pyrelle: %s\n", error.c_str());
         return 2;
     }
-    SetPortDevice(std::move(device));
 
     if (headless) qputenv("QT_QPA_PLATFORM", "offscreen");
     EnsureRuntimeDir();

@@ -106,8 +106,4 @@ void ClockAdvanceTo(std::int64_t t);
 using TimersChanged = void (*)();
 void ClockOnTimersChanged(TimersChanged fn);
 
-// Trace of driver events (--trace).
-void TraceOpen(const std::string& path);
-void Trace(const char* event);
-
 }  // namespace platform

@@ -13,8 +13,6 @@
 #include <optional>
 #include <string_view>
 
-#include "platform/device.h"
-
 namespace fs = std::filesystem;
 
 namespace platform::services {
@@ -140,7 +138,10 @@ void Reset(const State& state) {
     // Chosen now: the window system may set a runtime directory of its own later.
     m.folder = state.systemFolder.empty() ? DefaultFolder() : state.systemFolder;
     m.prepared = false;
-    SetPortDeviceGate(&ServiceRuns);
+}
+
+bool ServiceRunning(const std::string& name) {
+    return SameText(name, kServiceName) && ServiceRuns();
 }
 
 const State& Current() {

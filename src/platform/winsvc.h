@@ -86,9 +86,10 @@ struct Calls {
 
 // The starting state that --driver-service names, nullopt for an unknown name.
 std::optional<State> NamedState(const std::string& name);
-// Replaces the state; closes nothing but forgets every handle. From then on
-// the port device opens only while the service exists and runs.
+// Replaces the state; closes nothing but forgets every handle.
 void Reset(const State& state = {});
+// Whether the service `name` exists and runs.
+bool ServiceRunning(const std::string& name);
 const State& Current();
 const Calls& CallCounts();
 // Manager and service handles not yet closed.

@@ -142,3 +142,7 @@ constexpr DWORD ERROR_SERVICE_ALREADY_RUNNING = 1056;
 constexpr DWORD ERROR_SERVICE_DOES_NOT_EXIST = 1060;
 constexpr DWORD ERROR_SERVICE_EXISTS = 1073;
 constexpr DWORD ERROR_GEN_FAILURE = 31;
+
+// The error of the calling thread's last failed call.
+DWORD GetLastError();
+void SetLastError(DWORD dwErrCode);

@@ -9,13 +9,11 @@
 #endif
 
 #include "app/PyrelleDlg.h"
-#include "driver/PortTalk.h"
-#include "platform/device.h"
+#include "driver/port_requests.h"
 
 namespace {
 
-constexpr std::size_t kWindowSize = 8192;
-constexpr std::size_t kRequestInSize = 4096;
+using driver::kWindowSize;
 constexpr unsigned char kUnreached = 9;
 
 // Clock is bit 5 of a sample, data bit 4.
@@ -69,9 +67,7 @@ void CPyrelleDlg::ReadDisplay() {
     std::memset(m_abDisplayBits, kUnreached, sizeof m_abDisplayBits);
     abWindow[0] = 0;
 
-    DWORD nReturned = 0;
-    DeviceIoControl(m_hDevice, IOCTL_PT_SAMPLE, abWindow, kRequestInSize, abWindow, kWindowSize, &nReturned,
-                    nullptr);
+    driver::SampleWindow(m_hDevice, abWindow);
 
     // Only the clock and data bits of a sample count; the edge test reads them
     // in place rather than reducing each sample to its line state first.

@@ -33,12 +33,12 @@ protected:
         home = fs::current_path();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         Enter(std::string(info->test_suite_name()) + "-" + info->name());
-        platform::SetPortDevice(std::make_unique<test::ReadingsDevice>());
+        test::InstallPort(std::make_unique<test::ReadingsDevice>());
     }
     void TearDown() override {
         fs::current_path(home);
         svc::Reset();
-        platform::SetPortDevice(nullptr);
+        test::InstallPort(nullptr);
         EXPECT_TRUE(platform::testing::Failures().empty());
     }
 

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/PyrelleDlg.h"
-#include "platform/device.h"
+#include "support/port.h"
 
 namespace readout_test {
 
 // Hands out a prepared window, or fails without writing.
-class WindowDevice : public platform::PortDevice {
+class WindowDevice : public hw::PortDevice {
 public:
     std::vector<unsigned char> window;
     bool fail = false;
@@ -28,15 +28,15 @@ public:
 
 class Reader {
 public:
-    explicit Reader(std::unique_ptr<platform::PortDevice> device) : m_device(device.get()) {
-        platform::SetPortDevice(std::move(device));
+    explicit Reader(std::unique_ptr<hw::PortDevice> device) : m_device(device.get()) {
+        test::InstallPort(std::move(device));
         dlg = std::make_unique<CPyrelleDlg>();
-        dlg->m_hDevice = CreateFileA(platform::kPortDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+        dlg->m_hDevice = CreateFileA(driver::kDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                      FILE_ATTRIBUTE_NORMAL, nullptr);
     }
     ~Reader() {
         CloseHandle(dlg->m_hDevice);
-        platform::SetPortDevice(nullptr);
+        test::InstallPort(nullptr);
     }
     Reader(const Reader&) = delete;
     Reader& operator=(const Reader&) = delete;
@@ -50,7 +50,7 @@ public:
     std::unique_ptr<CPyrelleDlg> dlg;
 
 private:
-    platform::PortDevice* m_device;
+    hw::PortDevice* m_device;
 };
 
 }  // namespace readout_test

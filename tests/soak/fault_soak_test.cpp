@@ -26,7 +26,7 @@ constexpr std::uint64_t kSeed = 11;
 // The simulator behind a device that fails every request in [failFrom, failTo).
 // It records what was really shown at each sample request and what reached
 // the element.
-class FailingPort : public platform::PortDevice {
+class FailingPort : public hw::PortDevice {
 public:
     struct SampleRecord {
         std::int64_t ms;
@@ -112,7 +112,7 @@ protected:
         auto device = std::make_unique<FailingPort>(faults, t0 + failFromTick * kTickMs + 500,
                                                     t0 + failToTick * kTickMs + 500);
         FailingPort* port = device.get();
-        platform::SetPortDevice(std::move(device));
+        test::InstallPort(std::move(device));
         auto dlg = std::make_unique<CPyrelleDlg>();
         AfxGetApp()->m_pMainWnd = dlg.get();
         dlg->Create(IDD_PYRELLE_DIALOG);
@@ -159,7 +159,7 @@ protected:
 
         AfxGetApp()->m_pMainWnd = nullptr;
         dlg.reset();
-        platform::SetPortDevice(nullptr);
+        test::InstallPort(nullptr);
         EXPECT_TRUE(platform::testing::Boxes().empty()) << platform::testing::Boxes().front();
         return out;
     }

@@ -14,14 +14,14 @@
 #include "app/PyrelleDlg.h"
 #include "hardware/display_stream.h"
 #include "platform/clock.h"
-#include "platform/device.h"
 #include "platform/testing.h"
+#include "support/port.h"
 
 namespace test {
 
 // Shows readings on the display line: each sample request takes the next
 // queued reading, or keeps showing the last one. Records every write.
-class ReadingsDevice : public platform::PortDevice {
+class ReadingsDevice : public hw::PortDevice {
 public:
     struct LevelWrite {
         std::int64_t ms;
@@ -66,7 +66,7 @@ protected:
         platform::testing::ClearBoxes();
         auto device = std::make_unique<ReadingsDevice>();
         dev = device.get();
-        platform::SetPortDevice(std::move(device));
+        test::InstallPort(std::move(device));
         dlg = std::make_unique<CPyrelleDlg>();
         AfxGetApp()->m_pMainWnd = dlg.get();
         dlg->Create(IDD_PYRELLE_DIALOG);
@@ -74,7 +74,7 @@ protected:
     void TearDown() override {
         AfxGetApp()->m_pMainWnd = nullptr;
         dlg.reset();
-        platform::SetPortDevice(nullptr);
+        test::InstallPort(nullptr);
         EXPECT_TRUE(platform::testing::Failures().empty()) << platform::testing::Failures().front();
     }
 
