@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
 #include "hardware/sim_port.h"
 #include "platform/clock.h"
 #include "support/port.h"

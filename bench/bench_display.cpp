@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
 #include "support/port.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/PyrelleDlg.h"
-#include "hardware/display_stream.h"
+#include "app/pyrelle_dlg.h"
+#include "hardware/panel_signal.h"
 #include "support/port.h"
 
 namespace {

@@ -32,13 +32,13 @@
 #include <string_view>
 #include <vector>
 
-#include "app/PyrelleDlg.h"
-#include "control/ControlMath.h"
-#include "hardware/display_stream.h"
+#include "app/pyrelle_dlg.h"
+#include "control/duty.h"
+#include "hardware/panel_signal.h"
 #include "leaks.h"
 #include "platform/clock.h"
 #include "platform/testing.h"
-#include "records/CalibrationDlg.h"
+#include "records/calibration_dlg.h"
 #include "support/port.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
 #include "leaks.h"
 #include "platform/testing.h"
 #include "support/port.h"

@@ -2,8 +2,7 @@
 // and their buffers, its service and its driver file.
 #pragma once
 
-#include <cstddef>
-
+#include "driver/port_lines.h"
 #include "platform/wintypes.h"
 
 namespace driver {
@@ -14,10 +13,6 @@ inline constexpr const char* kServiceName = "PortTalk";
 // installation copies from the current directory.
 inline constexpr const char* kDriverImage = "System32\\Drivers\\PortTalk.sys";
 inline constexpr const char* kDriverSource = "PortTalk.sys";
-
-// One buffer serves as input (its first half) and output of each request.
-inline constexpr std::size_t kRequestInSize = 4096;
-inline constexpr std::size_t kWindowSize = 8192;
 
 }  // namespace driver
 

@@ -1,4 +1,4 @@
-// What stands behind the port driver's device: the instrument's display
+// What stands behind the port driver's device: the instrument panel's
 // lines on the input side, the heating element on the output side.
 #pragma once
 

@@ -118,7 +118,7 @@ bool ReplayPort::Sample(unsigned char* window, std::size_t size) {
     if (m_next < m_readings.size()) ++m_next;
     Readings shown{r.main, r.aux, r.seconds};
     if (r.seconds < 0) {
-        shown.seconds = DisplaySeconds((m_now ? m_now() : m_tPowerOn) - m_tPowerOn);
+        shown.seconds = PanelSeconds((m_now ? m_now() : m_tPowerOn) - m_tPowerOn);
     }
     BuildFrame(shown, false, m_frame);
     FillWindow(m_frame, StreamFaults{}, m_stream, window, size);

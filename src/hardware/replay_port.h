@@ -1,4 +1,4 @@
-// Recorded readings played back through the display line, one a request.
+// Recorded readings played back through the panel's line, one a request.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "hardware/display_stream.h"
+#include "hardware/panel_signal.h"
 #include "hardware/ports.h"
 
 namespace hw {

@@ -80,7 +80,7 @@ bool SimPort::Sample(unsigned char* window, std::size_t size) {
     if (m_faults.fail) return false;
     m_shown.main = Tenths(m_furnace.Chamber(), m_noise);
     m_shown.aux = Tenths(m_furnace.Load(), m_noise);
-    m_shown.seconds = DisplaySeconds(m_tLast - m_tPowerOn);
+    m_shown.seconds = PanelSeconds(m_tLast - m_tPowerOn);
     if (m_faults.drop > 0.0 && m_chance.Chance(m_faults.drop)) {
         FillIdleWindow(m_stream, window, size);
         return true;

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "hardware/display_stream.h"
 #include "hardware/furnace.h"
+#include "hardware/panel_signal.h"
 #include "hardware/ports.h"
 
 namespace hw {

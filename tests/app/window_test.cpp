@@ -1,6 +1,6 @@
 // The main window's own behaviour: geometry, system menu, About box, the
 // keyboard, and the ways it ends.
-#include "app/AboutDlg.h"
+#include "app/about_dlg.h"
 #include "support/fixture.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <memory>
 
-#include "app/PyrelleDlg.h"
-#include "control/ControlMath.h"
+#include "app/pyrelle_dlg.h"
+#include "control/duty.h"
 
 namespace {
 

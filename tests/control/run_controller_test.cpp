@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "control/ControlMath.h"
+#include "control/duty.h"
 #include "support/fixture.h"
 
 namespace {

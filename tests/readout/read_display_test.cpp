@@ -1,7 +1,7 @@
 // Sample windows to display bits and readings.
 #include <gtest/gtest.h>
 
-#include "hardware/display_stream.h"
+#include "hardware/panel_signal.h"
 #include "readout/reader.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
 #include "support/port.h"
 
 namespace readout_test {

@@ -2,7 +2,7 @@
 // run that goes on ticking while it is open.
 #include <vector>
 
-#include "records/CalibrationDlg.h"
+#include "records/calibration_dlg.h"
 #include "support/fixture.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "control/ControlMath.h"
+#include "control/duty.h"
 #include "hardware/sim_port.h"
 #include "support/fixture.h"
 

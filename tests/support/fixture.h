@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/PyrelleDlg.h"
-#include "hardware/display_stream.h"
+#include "app/pyrelle_dlg.h"
+#include "hardware/panel_signal.h"
 #include "platform/clock.h"
 #include "platform/testing.h"
 #include "support/port.h"

@@ -1,8 +1,8 @@
 // The main dialog's life: construction, start-up, the form's data exchange,
 // the system menu and shutdown.
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
 
-#include "app/AboutDlg.h"
+#include "app/about_dlg.h"
 #include "platform/device.h"
 
 BEGIN_MESSAGE_MAP(CPyrelleDlg, CDialog)

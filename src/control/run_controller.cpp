@@ -1,10 +1,8 @@
 // The once-a-second run controller and the Run, Halt, Abort and Measure
 // commands. The element is switched only by a running tick and its pulse;
 // whenever control stops, the element is switched off and left off.
-#include <algorithm>
-
-#include "app/PyrelleDlg.h"
-#include "control/ControlMath.h"
+#include "app/pyrelle_dlg.h"
+#include "control/duty.h"
 #include "driver/port_requests.h"
 
 namespace {
@@ -29,12 +27,7 @@ void CPyrelleDlg::OnTimer(UINT_PTR nIDEvent) {
 
     bool bLastTick = false;
     if (m_nRunState == kRunRunning) {
-        // The program has ended when the next two seconds both lie at the
-        // start of a segment (or past the end). A run also ends when this
-        // tick fills the history's last entry: the log then holds every
-        // tick, and nothing runs on uncontrolled.
-        const int t = m_nElapsedSeconds;
-        bLastTick = SegmentTime(t + 2) == SegmentTime(t + 1) || m_nTickCount >= kHistorySize - 1;
+        bLastTick = control::IsLastTick(CurrentProgram(), m_nElapsedSeconds, m_nTickCount, kHistorySize);
         if (bLastTick) KillTimer(m_nTickTimer);
     }
 
@@ -70,15 +63,27 @@ void CPyrelleDlg::UpdateReadings() {
     DrawTime();
 }
 
+// The duty field keeps what was typed, even when its check failed; the
+// duty is bounded to what a setting of 0 to 100 gives.
 int CPyrelleDlg::ComputeDuty(int nMeasured, int nTarget) {
-    // The field keeps what was typed, even when its check failed; only a
-    // setting within 0 to 100 may drive the element.
-    const int nPercent = std::clamp(m_nDutyPercent, 0, 100);
-    const double factor = static_cast<long long>(nMeasured) < 10LL * nTarget ? 999.0 : 0.0;
-    const double duty = factor * nPercent * 0.01 * 0.1;
-    m_strDuty.Format("%4.1f", duty);
-    m_strDuty += " %";
+    const double duty = control::Duty(nMeasured, nTarget, m_nDutyPercent);
+    m_strDuty = control::DutyText(duty).c_str();
     return static_cast<int>(duty);
+}
+
+control::Program CPyrelleDlg::CurrentProgram() const {
+    return control::Program({m_nSeg1Temp, m_nSeg2Temp, m_nSeg3Temp, m_nSeg4Temp},
+                            {m_nSeg1Time, m_nSeg2Time, m_nSeg3Time, m_nSeg4Time});
+}
+
+// The program is read afresh at every question: values the form takes over
+// apply from the next one on, also in the middle of a run.
+int CPyrelleDlg::SegmentTargetTemp(int t) {
+    return CurrentProgram().TargetTemp(t);
+}
+
+int CPyrelleDlg::SegmentTime(int t) {
+    return CurrentProgram().SegmentTime(t);
 }
 
 void CPyrelleDlg::WriteElement() {

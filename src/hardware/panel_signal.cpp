@@ -1,4 +1,4 @@
-#include "hardware/display_stream.h"
+#include "hardware/panel_signal.h"
 
 #include <algorithm>
 #include <cstring>

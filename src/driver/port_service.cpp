@@ -1,7 +1,7 @@
 // Starting or installing the port driver's service when its device is missing.
 #include <cstdio>
 
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
 #include "driver/port_talk.h"
 #include "platform/winsvc.h"
 

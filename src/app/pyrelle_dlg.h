@@ -1,25 +1,25 @@
 // The main dialog: the whole controller state and every operation on it.
-// Its members are defined in the folder of their subsystem:
+// Its members are thin adapters defined in the folder of their subsystem,
+// each over that subsystem's core (values in, values out):
 //   app/      construction, start-up, shutdown, form exchange, system menu
-//   driver/   the port driver link and its service
-//   readout/  the display decoder
-//   control/  the temperature program and the run controller
-//   display/  the chart and the status line
-//   records/  the run log and the calibration command
+//   driver/   the port driver link and its service (port_requests.h)
+//   readout/  the instrument panel's decoder (panel_decoder.h)
+//   control/  the temperature program and the run controller (program.h, duty.h)
+//   display/  the chart and the status line on the screen (chart_map.h, status_text.h)
+//   records/  the run log and the calibration command (run_log.h)
 #pragma once
 
+#include "control/history.h"
+#include "control/program.h"
+#include "display/chart_map.h"
 #include "platform/afxwin.h"
 #include "res/resource.h"
 
-// One logged sample, tenths of a degree.
-struct HistoryEntry {
-    int nMain;
-    int nAux;
-};
-
-inline constexpr int kHistorySize = 43200;
+using control::kHistorySize;
 inline constexpr UINT_PTR kTickTimerId = 1;
 inline constexpr UINT_PTR kPulseTimerId = 2;
+
+// The values of m_nRunState.
 inline constexpr int kRunIdle = 0;
 inline constexpr int kRunHalted = 10;
 inline constexpr int kRunRunning = 11;
@@ -87,6 +87,8 @@ public:
     int DecodeDigit(int base);
 
     // ------------------------------------------------------------ control/
+    // The program as the eight fields hold it now.
+    control::Program CurrentProgram() const;
     int SegmentTargetTemp(int t);
     int SegmentTime(int t);
     void UpdateReadings();
@@ -97,6 +99,8 @@ public:
     void StopControl();
 
     // ------------------------------------------------------------ display/
+    // The latched ranges the chart draws with.
+    display::ChartRanges PlotRanges() const;
     void RedrawChart();
     void PlotProgram();
     // Plots one measured sample (tenths) at program time t.

@@ -1,7 +1,7 @@
 // The calibration dialog and the Calibrate command.
-#include "records/CalibrationDlg.h"
+#include "records/calibration_dlg.h"
 
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
 
 double g_dCalScale = 0.0;
 int g_nCalOffset = 0;

@@ -1,24 +1,15 @@
-// The status line below the chart.
+// The status line below the chart: labels at every paint, each value drawn
+// by the operation that changes it.
 #include <cstring>
 
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
+#include "display/status_text.h"
 
 namespace {
 
 constexpr int kRow = 458;  // top of the text cells
 constexpr int kTimeX = 120, kTempsX = 390, kDutyX = 710, kStateX = 880;
 constexpr COLORREF kValueBackground = RGB(128, 128, 128);
-constexpr char kDegreeMark = '\xA7';  // the raised small o in the OEM character set
-
-// One reading as "%5.1f" of tenths times the single-precision 0.1, then the
-// degree mark and "C ".
-CString TempText(int tenths) {
-    CString s;
-    s.Format("%5.1f", tenths * static_cast<double>(0.1f));
-    s += kDegreeMark;
-    s += "C ";
-    return s;
-}
 
 }  // namespace
 
@@ -59,14 +50,12 @@ void CPyrelleDlg::SetupStatusFont() {
 }
 
 void CPyrelleDlg::DrawTemps() {
-    m_strTemps = TempText(m_nTemperature);
-    m_strTemps += TempText(m_nAuxTemperature);
+    m_strTemps = display::TempsText(m_nTemperature, m_nAuxTemperature).c_str();
     m_pChartDC->TextOut(kTempsX, kRow, m_strTemps);
 }
 
 void CPyrelleDlg::DrawTime() {
-    m_strTime.Format("%05d", m_nElapsedSeconds);
-    m_strTime += " s";
+    m_strTime = display::TimeText(m_nElapsedSeconds).c_str();
     m_pChartDC->TextOut(kTimeX, kRow, m_strTime);
 }
 

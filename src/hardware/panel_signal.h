@@ -1,11 +1,12 @@
-// The instrument's display line as the port sees it: readings to a frame of
-// display bits, and frames to port samples.
+// The instrument panel's serial line as the port sees it: readings to a frame
+// of panel bits, and frames to port samples.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
+#include "driver/port_lines.h"
 #include "hardware/rng.h"
 
 namespace hw {
@@ -14,7 +15,7 @@ namespace hw {
 struct Readings {
     int main = 0;     // tenths of a degree, 0 to 99999
     int aux = 0;      // tenths of a degree, 0 to 99999
-    int seconds = 0;  // display time, 0 to 5999 (99:59)
+    int seconds = 0;  // the panel's clock, 0 to 5999 (99:59)
 };
 
 // One frame, one bit per position, first sent first:
@@ -40,9 +41,9 @@ using Frame = std::array<unsigned char, kFrameBits>;
 // Out-of-range readings are clamped.
 void BuildFrame(const Readings& readings, bool outputOn, Frame& frame);
 
-// Port sample bits of the display line.
-inline constexpr unsigned char kClockBit = 0x20;
-inline constexpr unsigned char kDataBit = 0x10;
+// Port sample bits of the panel's lines.
+using driver::kClockBit;
+using driver::kDataBit;
 
 // Each clock phase lasts 3 to 6 samples; frames are parted by an idle gap
 // with the clock high.
@@ -52,7 +53,7 @@ inline constexpr int kGapSamples = 160;
 
 // The instrument's clock: minutes and seconds since power-on, wrapping from
 // 99:59 to 00:00.
-inline int DisplaySeconds(std::int64_t msSincePowerOn) {
+inline int PanelSeconds(std::int64_t msSincePowerOn) {
     return msSincePowerOn < 0 ? 0 : static_cast<int>(msSincePowerOn / 1000 % 6000);
 }
 
@@ -70,7 +71,7 @@ struct StreamFaults {
 void FillWindow(const Frame& frame, const StreamFaults& faults, Rng& rng, unsigned char* window,
                 std::size_t size);
 
-// A window in which the display sends nothing: clock idle high, no edges.
+// A window in which the panel sends nothing: clock idle high, no edges.
 void FillIdleWindow(Rng& rng, unsigned char* window, std::size_t size);
 
 }  // namespace hw

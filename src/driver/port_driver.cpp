@@ -1,7 +1,7 @@
 // The port driver link: opening its device at start-up.
 #include <cstdio>
 
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
 #include "driver/port_talk.h"
 #include "platform/device.h"
 

@@ -1,38 +1,14 @@
-// The run log file written by Abort.
+#include "records/run_log.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <string>
 
-#include "app/PyrelleDlg.h"
-
+namespace records {
 namespace {
-
-// The count, an empty line, then "main aux" per sample. Every line ends in
-// CR LF on every platform: the tools that read these files expect it.
-std::string FormatRunLog(const HistoryEntry* samples, int count) {
-    std::string out;
-    out.reserve(static_cast<std::size_t>(count) * 16 + 16);
-    auto put = [&out](int v) {
-        char buf[16];
-        auto r = std::to_chars(buf, buf + sizeof buf, v);
-        out.append(buf, r.ptr);
-    };
-    put(count);
-    out += "\r\n\r\n";
-    for (int i = 0; i < count; ++i) {
-        put(samples[i].nMain);
-        out += ' ';
-        put(samples[i].nAux);
-        out += "\r\n";
-    }
-    return out;
-}
 
 // Writes all of `data` and forces it to disk; false with errno set on failure.
 bool WriteAndSync(int fd, const std::string& data) {
@@ -65,10 +41,35 @@ int WriteInPlace(const std::string& name, const std::string& data) {
     return CloseAfter(fd, WriteAndSync(fd, data)) ? 0 : errno;
 }
 
+}  // namespace
+
+std::string LogName(const std::string& fileNumber) {
+    return "Tdata" + fileNumber + ".txt";
+}
+
+std::string FormatRunLog(const HistoryEntry* samples, int count) {
+    std::string out;
+    out.reserve(static_cast<std::size_t>(count) * 16 + 16);
+    auto put = [&out](int v) {
+        char buf[16];
+        auto r = std::to_chars(buf, buf + sizeof buf, v);
+        out.append(buf, r.ptr);
+    };
+    put(count);
+    out += "\r\n\r\n";
+    for (int i = 0; i < count; ++i) {
+        put(samples[i].nMain);
+        out += ' ';
+        put(samples[i].nAux);
+        out += "\r\n";
+    }
+    return out;
+}
+
 // Replaces `name` by `data` so that a crash leaves either the old file or the
 // new one whole: a temporary file beside it, synced, then renamed over it.
 // Where no temporary file can be made (a directory that takes no new files)
-// the file is written in place. Returns 0 or the errno of the failure.
+// the file is written in place.
 int SaveFile(const std::string& name, const std::string& data) {
     struct stat st {};
     bool exists = ::lstat(name.c_str(), &st) == 0;
@@ -92,21 +93,4 @@ int SaveFile(const std::string& name, const std::string& data) {
     return err;
 }
 
-}  // namespace
-
-// The second half of Abort. The samples stay in the history, so a failed
-// save can be repeated with another file number.
-void CPyrelleDlg::WriteRunLog() {
-    m_strLogName = "Tdata";
-    m_strLogName += m_strFileNumber;
-    m_strLogName += ".txt";
-    int count = std::clamp(m_nTickCount, 0, kHistorySize);
-    int err = SaveFile(m_strLogName.str(), FormatRunLog(m_aHistory, count));
-    if (err == 0) return;
-    CString msg;
-    msg.Format(
-        "The run log \"%s\" was not saved: %s.\n\nThe run's samples are still held: "
-        "mend the cause or change the file number, then press Abort again.",
-        static_cast<const char*>(m_strLogName), std::strerror(err));
-    AfxMessageBox(msg, MB_ICONEXCLAMATION);
-}
+}  // namespace records

@@ -1,9 +1,9 @@
 // The application object: runs the main dialog once, then ends the program.
-#include "app/PyrelleApp.h"
+#include "app/pyrelle_app.h"
 
 #include <memory>
 
-#include "app/PyrelleDlg.h"
+#include "app/pyrelle_dlg.h"
 
 CPyrelleApp theApp;
 

@@ -1,8 +1,11 @@
-// The controller's small arithmetic: program time, whole degrees, the
-// element pulse. Kept apart so that it can be checked value by value.
+// The controller's arithmetic: program time, whole degrees, the duty and the
+// element pulse, and when a run ends. Values in, values out.
 #pragma once
 
 #include <algorithm>
+#include <string>
+
+#include "control/program.h"
 
 namespace control {
 
@@ -18,6 +21,13 @@ inline int WholeDegrees(int nTenths) {
     return static_cast<int>((nTenths + 5.0) * 0.1);
 }
 
+// The set duty below the target (a measured reading in tenths against a
+// target in whole degrees), 0 at or above it, as a percentage: 0.999 of the
+// setting. A setting outside 0 to 100 (left by a failed check) is bounded.
+double Duty(int measured, int target, int dutyPercent);
+// The duty as shown: "%4.1f" and " %".
+std::string DutyText(double duty);
+
 // One period of the element: the level written at the tick, and the pulse
 // length L in 10 ms units after which the level flips.
 struct Pulse {
@@ -32,5 +42,11 @@ constexpr Pulse DecidePulse(unsigned char d) {
     const int e = (d - 13) + 18 * (d - 13) / 100;
     return Pulse{0, 100 - std::min(e, 98)};
 }
+
+// Whether the running tick after program time t, with `ticks` ticks done, is
+// the run's last: the program has ended when the next two seconds both lie at
+// the start of a segment (or past the end); and the tick that fills the
+// history's last entry ends the run, so that the log holds every tick.
+bool IsLastTick(const Program& program, int t, int ticks, int historySize);
 
 }  // namespace control
