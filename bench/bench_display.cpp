@@ -4,19 +4,14 @@
 #include <memory>
 
 #include "app/pyrelle_dlg.h"
+#include "support/fake_port.h"
 #include "support/port.h"
 
 namespace {
 
-class IdleDevice : public hw::PortDevice {
-public:
-    bool Sample(unsigned char*, std::size_t) override { return true; }
-    bool Write(unsigned char) override { return true; }
-};
-
 // The main window as at start-up, the time range 0 to 60000 s in its form.
 std::unique_ptr<CPyrelleDlg> OpenWindow() {
-    test::InstallPort(std::make_unique<IdleDevice>());
+    test::InstallPort(std::make_unique<test::FakePort>());
     auto dlg = std::make_unique<CPyrelleDlg>();
     dlg->Create(IDD_PYRELLE_DIALOG);
     dlg->m_nAxisTimeMax = 60000;

@@ -7,28 +7,19 @@
 
 #include "app/pyrelle_dlg.h"
 #include "hardware/panel_signal.h"
+#include "support/fake_port.h"
 #include "support/port.h"
 
 namespace {
 
 constexpr std::size_t kWindow = 8192;
 
-// Hands out a prepared window, so that what is measured is the decoder's own work.
-class CopyDevice : public hw::PortDevice {
-public:
-    explicit CopyDevice(std::vector<unsigned char> window) : m_window(std::move(window)) {}
-    bool Sample(unsigned char* out, std::size_t size) override {
-        std::memcpy(out, m_window.data(), std::min(size, m_window.size()));
-        return true;
-    }
-    bool Write(unsigned char) override { return true; }
-
-private:
-    std::vector<unsigned char> m_window;
-};
-
+// The port hands out a prepared window, so that what is measured is the
+// decoder's own work.
 void RunReadDisplay(benchmark::State& state, std::vector<unsigned char> window) {
-    test::InstallPort(std::make_unique<CopyDevice>(std::move(window)));
+    auto port = std::make_unique<test::FakePort>();
+    port->window = std::move(window);
+    test::InstallPort(std::move(port));
     auto dlg = std::make_unique<CPyrelleDlg>();
     dlg->m_hDevice = CreateFileA(driver::kDevicePath, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -39,6 +39,7 @@
 #include "platform/clock.h"
 #include "platform/testing.h"
 #include "records/calibration_dlg.h"
+#include "support/fake_port.h"
 #include "support/port.h"
 
 namespace {
@@ -63,32 +64,19 @@ constexpr std::int64_t kTickMs = 1000;
 
 // The instrument shows the chosen readings; the element output keeps the
 // last level written. Requests must come in time order.
-class Device : public hw::PortDevice {
+class Device : public test::FakePort {
 public:
-    hw::Readings shown{200, 200, 0};
-    unsigned char level = 0;
-    std::int64_t lastMs = -1;
-
-    bool Sample(unsigned char* window, std::size_t size) override {
-        InOrder();
-        hw::Frame frame{};
-        hw::BuildFrame(shown, level != 0, frame);
-        hw::FillWindow(frame, hw::StreamFaults{}, m_rng, window, size);
-        return true;
-    }
-    bool Write(unsigned char value) override {
-        InOrder();
-        level = value;
-        return true;
+    Device() {
+        Show(200, 200);
+        onRequest = [this] {
+            const std::int64_t now = platform::NowMs();
+            if (now < m_lastMs) Broken("a device request went back in time");
+            m_lastMs = now;
+        };
     }
 
 private:
-    void InOrder() {
-        const std::int64_t now = platform::NowMs();
-        if (now < lastMs) Broken("a device request went back in time");
-        lastMs = now;
-    }
-    hw::Rng m_rng{7};
+    std::int64_t m_lastMs = -1;
 };
 
 // The main window, watched at every timer and command it receives, however
@@ -100,11 +88,11 @@ public:
     // Whatever the program does, nothing may leave the element on unwatched.
     void CheckElement(const std::string& after) {
         CheckState();
-        if (m_dev->level != 0 && !Controlling())
+        if (m_dev->Level() != 0 && !Controlling())
             Broken("the element is on with nothing controlling it, after " + after);
     }
     void CheckOff(const std::string& after) {
-        if (m_dev->level != 0) Broken("the element is on after " + after);
+        if (m_dev->Level() != 0) Broken("the element is on after " + after);
         CheckElement(after);
     }
     // Exit in the end: the window's own IDCANCEL.
@@ -341,7 +329,7 @@ void Run(std::string_view input) {
                 break;
             case 's': {
                 const int main = static_cast<int>(Number(l) % 100000);
-                dev->shown = hw::Readings{main, static_cast<int>(Number(l) % 100000), 0};
+                dev->Show(main, static_cast<int>(Number(l) % 100000));
                 break;
             }
             default:

@@ -1,11 +1,12 @@
-// The temperature program's lookups and the controller's small arithmetic.
+// The temperature program's lookups and the controller's arithmetic, value
+// by value.
+#include "control/program.h"
+
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cmath>
-#include <memory>
 
-#include "app/pyrelle_dlg.h"
 #include "control/duty.h"
 
 namespace {
@@ -55,20 +56,13 @@ TEST(Program, LookupsFollowTheFirstBoundaryTestThatHolds) {
         {{INT_MIN, INT_MAX, 0, 0}, -2, 200, INT_MAX - 1},
         {{INT_MIN, INT_MAX, 0, 0}, -1, 0, 0},
     };
-    auto dlg = std::make_unique<CPyrelleDlg>();
-    dlg->m_nSeg1Temp = 380;
-    dlg->m_nSeg2Temp = 200;
-    dlg->m_nSeg3Temp = 300;
-    dlg->m_nSeg4Temp = 360;
     for (const ProgramCase& c : cases) {
         SCOPED_TRACE(::testing::Message() << "durations " << c.durations[0] << ", " << c.durations[1] << ", "
                                           << c.durations[2] << ", " << c.durations[3] << "; t = " << c.t);
-        dlg->m_nSeg1Time = c.durations[0];
-        dlg->m_nSeg2Time = c.durations[1];
-        dlg->m_nSeg3Time = c.durations[2];
-        dlg->m_nSeg4Time = c.durations[3];
-        EXPECT_EQ(dlg->SegmentTargetTemp(c.t), c.target);
-        EXPECT_EQ(dlg->SegmentTime(c.t), c.time);
+        const control::Program program({380, 200, 300, 360},
+                                       {c.durations[0], c.durations[1], c.durations[2], c.durations[3]});
+        EXPECT_EQ(program.TargetTemp(c.t), c.target);
+        EXPECT_EQ(program.SegmentTime(c.t), c.time);
     }
 }
 
@@ -120,7 +114,7 @@ TEST(ControlMath, PulseTable) {
     }
 }
 
-TEST(ComputeDuty, SetDutyBelowTargetAndZeroAtOrAbove) {
+TEST(Duty, SetDutyBelowTargetAndZeroAtOrAbove) {
     struct Case {
         int percent, measured, target;
         const char* text;
@@ -148,13 +142,11 @@ TEST(ComputeDuty, SetDutyBelowTargetAndZeroAtOrAbove) {
         {INT_MIN, 0, 380, " 0.0 %", 0},
         {INT_MAX, 0, 380, "99.9 %", 99},
     };
-    auto dlg = std::make_unique<CPyrelleDlg>();
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.percent << " %, " << c.measured << " against " << c.target);
-        dlg->m_nDutyPercent = c.percent;
-        EXPECT_EQ(dlg->ComputeDuty(c.measured, c.target), c.result);
-        EXPECT_EQ(dlg->m_strDuty.str(), c.text);
-        EXPECT_EQ(dlg->m_nDutyPercent, c.percent) << "the field keeps what was typed";
+        const double duty = control::Duty(c.measured, c.target, c.percent);
+        EXPECT_EQ(static_cast<int>(duty), c.result);
+        EXPECT_EQ(control::DutyText(duty), c.text);
     }
 }
 

@@ -1,5 +1,5 @@
-// The chart on the window's surface: mapping, grid, program curve, measured
-// curves, replay of the history, and ranges at and beyond their limits.
+// The chart on the window's surface: grid, program curve, measured curves,
+// replay of the history, and ranges at and beyond their limits.
 #include <algorithm>
 #include <chrono>
 #include <climits>
@@ -17,7 +17,6 @@ constexpr COLORREF kGrid = RGB(200, 200, 200);
 constexpr COLORREF kProgram = RGB(30, 0, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kAux = RGB(0, 0, 255);
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 class ChartTest : public test::MainWindowTest {
 protected:
@@ -55,59 +54,6 @@ protected:
     }
     CDC* dc = nullptr;
 };
-
-// With the default ranges (0 to 3600 s, 10 to 390 degrees) one auxiliary dot
-// per sample shows where the mapping puts a time and a temperature.
-TEST_F(ChartTest, MappingPutsTheDefaultRangeExamplesOnTheirPixels) {
-    struct Case {
-        int t, tenths;
-        int x, y;  // -1: not drawn
-    } cases[] = {
-        {0, 2000, 58, 221},  {1800, 2000, 366, 221}, {3599, 2000, 673, 221}, {3600, 2000, -1, -1},
-        {-1, 2100, 58, 211}, {-6, 2100, 57, -1},     {100, 110, 75, 418},    {100, 3890, 75, 24},
-        {100, 100, -1, -1},  {100, 3900, -1, -1},    {200, 105, 92, 418},    {200, 104, -1, -1},
-    };
-    dlg->m_nTickCount = 0;
-    Click(IDC_REDRAW);
-    for (const Case& c : cases) {
-        const auto before = PixelsOf(kAux);
-        dlg->PlotSample(-10000, c.tenths, c.t);
-        auto after = PixelsOf(kAux);
-        for (auto p : before) after.erase(p);
-        std::set<std::pair<int, int>> expected;
-        if (c.x >= 58 && c.y >= 0) expected.insert({c.x, c.y});
-        EXPECT_EQ(after, expected) << "t " << c.t << ", tenths " << c.tenths;
-    }
-    EXPECT_NE(dc->GetPixel(674, 221), kAux);
-}
-
-TEST_F(ChartTest, MappingMatchesIntegerArithmeticAcrossTheValidatedRanges) {
-    const int timeRanges[][2] = {{0, 3600}, {1000, 60000}, {60000, 0}, {0, 300}, {59999, 60000}, {7, 1}};
-    for (const auto& r : timeRanges) {
-        Ranges(r[0], r[1], 0, 397);  // one row per degree: y = 419 - degrees
-        Click(IDC_REDRAW);
-        Ranges(r[0], r[1], 0, 397);
-        const int lo = std::min(r[0], r[1]), hi = std::max(r[0], r[1]);
-        const int step = std::max(1, (hi - lo) / 400);
-        for (int t = lo - 50; t <= hi + 50; t += step) {
-            const long long off = (static_cast<long long>(t) - r[0]) * 616 / (r[1] - r[0]);
-            const int degrees = 30 + (t % 300 + 300) % 300;
-            const bool visible = off >= 0 && off <= 615;
-            if (visible) dc->SetPixel(static_cast<int>(58 + off), 419 - degrees, kWhite);
-            dlg->m_bFirstPoint = 1;
-            dlg->PlotSample(degrees * 10, -10000, t);
-            if (visible)
-                ASSERT_EQ(dc->GetPixel(static_cast<int>(58 + off), 419 - degrees), kBlack)
-                    << "range " << r[0] << ".." << r[1] << ", t " << t;
-            else
-                ASSERT_EQ(dlg->m_bFirstPoint, 1) << "range " << r[0] << ".." << r[1] << ", t " << t;
-        }
-    }
-    // Second 999 shares column 58 with second 1000 in the range 1000 to 60000.
-    Ranges(1000, 60000, 10, 390);
-    dlg->PlotSample(-10000, 2000, 999);
-    EXPECT_EQ(dc->GetPixel(58, 221), kAux);
-}
 
 TEST_F(ChartTest, RedrawClearsTheFieldAndDrawsTheGrid) {
     Program({{0, 0}, {0, 0}, {0, 0}, {0, 0}});  // no program curve in the field
@@ -166,57 +112,6 @@ TEST_F(ChartTest, RedrawTakesTheRangesFromTheForm) {
     EXPECT_EQ(dlg->m_nPlotTempMax, 900);
     EXPECT_EQ(dlg->m_nPlotTimeMin, 600) << "fields after the failed one keep their values";
     EXPECT_EQ(dc->GetPixel(366, 418), kBackground);
-}
-
-// The program curve walks pieces and columns; drawn second by second with
-// the program's own lookup it must come out the same.
-TEST_F(ChartTest, ProgramCurveMatchesTheLookupSecondBySecond) {
-    struct Case {
-        std::vector<std::pair<int, int>> program;
-        int timeMin, timeMax, tempMin, tempMax;
-    } cases[] = {
-        {{{380, 29000}, {200, 900}, {300, 900}, {360, 20000}}, 0, 3600, 10, 390},  // every column
-        {{{380, 29000}, {200, 900}, {300, 900}, {360, 20000}}, 0, 300, 10, 390},   // dots apart
-        {{{380, 29000}, {200, 900}, {300, 900}, {360, 20000}}, 0, 60000, 10, 390},
-        {{{380, 29000}, {200, 900}, {300, 900}, {360, 20000}}, 28000, 31000, -100, 800},
-        {{{380, 29000}, {200, 900}, {300, 900}, {360, 20000}},
-         60000,
-         30000,
-         10,
-         390},  // reversed: off the right
-        {{{380, 29000}, {200, 900}, {300, 900}, {360, 20000}}, 50000, 51000, -100, 800},  // 0 after the end
-        {{{100, 10}, {200, -5}, {300, 20}, {400, 10}}, 0, 40, 0, 500},                    // negative duration
-        {{{100, 0}, {200, 5}, {300, 0}, {400, 3}}, 0, 12, 0, 500},                        // zero durations
-        {{{100, 0}, {200, 0}, {300, 0}, {400, 0}}, 0, 100, -100, 800},                    // empty program
-        {{{120, 100}, {250, 50}, {90, 30}, {300, 20}}, 37, 37, 0, 400},                   // empty time range
-        {{{120, 100}, {250, 50}, {90, 30}, {300, 20}}, 0, 300, 200, 200},  // empty temperature range
-        {{{120, 100}, {250, 50}, {90, 30}, {300, 20}}, 500, 100, 400, 0},  // both reversed
-        {{{120, 100}, {250, 50}, {90, 30}, {300, 20}}, 0, 0, 0, 400},      // no seconds
-    };
-    for (const Case& c : cases) {
-        Program(c.program);
-        // Column 673 is not cleared: white it for each case.
-        for (int y = 23; y <= 418; ++y) dc->SetPixel(673, y, kWhite);
-        Ranges(0, 0, 0, 0);
-        dlg->m_nTickCount = 0;
-        dlg->m_nAxisTimeMin = c.timeMin, dlg->m_nAxisTimeMax = c.timeMax;
-        dlg->m_nAxisTempMin = c.tempMin, dlg->m_nAxisTempMax = c.tempMax;
-        dlg->UpdateData(FALSE);
-        Click(IDC_REDRAW);
-        std::set<std::pair<int, int>> expected;
-        for (int t = 0; t < c.timeMax; ++t) {
-            const long long dt = c.timeMax - c.timeMin, dT = c.tempMax - c.tempMin;
-            const long long x = 58 + (dt == 0 ? 0 : (static_cast<long long>(t) - c.timeMin) * 616 / dt);
-            const long long y =
-                419 -
-                (dT == 0 ? 0 : (static_cast<long long>(dlg->SegmentTargetTemp(t)) - c.tempMin) * 397 / dT);
-            if (x >= 58 && x <= 673 && y >= 23 && y <= 418)
-                expected.insert({static_cast<int>(x), static_cast<int>(y)});
-        }
-        EXPECT_EQ(PixelsOf(kProgram), expected)
-            << "range " << c.timeMin << ".." << c.timeMax << " x " << c.tempMin << ".." << c.tempMax
-            << ", first segment " << c.program[0].second;
-    }
 }
 
 TEST_F(ChartTest, ProgramCurveCostsNoMoreForATimeMaximumLeftByAFailedCheck) {

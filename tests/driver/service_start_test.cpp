@@ -33,7 +33,7 @@ protected:
         home = fs::current_path();
         const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
         Enter(std::string(info->test_suite_name()) + "-" + info->name());
-        test::InstallPort(std::make_unique<test::ReadingsDevice>());
+        test::InstallPort(std::make_unique<test::FakePort>());
     }
     void TearDown() override {
         fs::current_path(home);

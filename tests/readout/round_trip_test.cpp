@@ -1,18 +1,41 @@
-// Readings through the display stream, the port window and the decoder, and back.
+// Readings through the panel's line, the port window and the decoder, and back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
+#include <memory>
 
+#include "hardware/ports.h"
 #include "hardware/replay_port.h"
 #include "hardware/sim_port.h"
-#include "readout/reader.h"
+#include "readout/panel_decoder.h"
 
 namespace {
 
-using readout_test::Reader;
+// Decodes what a port backend samples, as the program prepares each request.
+class Reader {
+public:
+    explicit Reader(std::unique_ptr<hw::PortDevice> port) : m_port(std::move(port)) {}
+    template <class T>
+    T& Device() {
+        return static_cast<T&>(*m_port);
+    }
+    void Read() {
+        std::memset(m_window, 0xFF, sizeof m_window);
+        m_window[0] = 0;
+        m_port->Sample(m_window, sizeof m_window);
+        reading = readout::Decode(m_window, sizeof m_window, bits);
+    }
+    readout::PanelReading reading;
+    unsigned char bits[readout::kPanelBits];
 
-bool Reads(const CPyrelleDlg& dlg, int main, int aux, int seconds) {
-    return dlg.m_nTemperature == main && dlg.m_nAuxTemperature == aux && dlg.m_nDisplaySeconds == seconds;
+private:
+    std::unique_ptr<hw::PortDevice> m_port;
+    unsigned char m_window[8192];
+};
+
+bool Reads(const Reader& r, int main, int aux, int seconds) {
+    return r.reading.main == main && r.reading.aux == aux && r.reading.seconds == seconds;
 }
 
 TEST(RoundTrip, EveryDigitAtEveryPlaceAndRandomReadings) {
@@ -28,8 +51,7 @@ TEST(RoundTrip, EveryDigitAtEveryPlaceAndRandomReadings) {
     Reader reader(std::make_unique<hw::ReplayPort>(shown, 99, nullptr));
     for (const auto& r : shown) {
         reader.Read();
-        ASSERT_TRUE(Reads(*reader.dlg, r.main, r.aux, r.seconds))
-            << r.main << " " << r.aux << " " << r.seconds;
+        ASSERT_TRUE(Reads(reader, r.main, r.aux, r.seconds)) << r.main << " " << r.aux << " " << r.seconds;
     }
 }
 
@@ -41,15 +63,15 @@ TEST(RoundTrip, ReplayShowsEachLineThenHoldsTheLast) {
     std::int64_t now = 5000;
     Reader reader(std::make_unique<hw::ReplayPort>(lines, 1, [&now] { return now; }));
     reader.Read();
-    EXPECT_TRUE(Reads(*reader.dlg, 1234, 567, 754));
+    EXPECT_TRUE(Reads(reader, 1234, 567, 754));
     reader.Read();
-    EXPECT_TRUE(Reads(*reader.dlg, 99999, 0, 5999));
+    EXPECT_TRUE(Reads(reader, 99999, 0, 5999));
     now += 61500;  // no third field: the display's own clock, from power-on
     reader.Read();
-    EXPECT_TRUE(Reads(*reader.dlg, 0, 99999, 61));
+    EXPECT_TRUE(Reads(reader, 0, 99999, 61));
     now += 1000;
     reader.Read();
-    EXPECT_TRUE(Reads(*reader.dlg, 0, 99999, 62));
+    EXPECT_TRUE(Reads(reader, 0, 99999, 62));
 }
 
 // A heating run as the decoder sees it, whole and under the faults that leave
@@ -72,7 +94,7 @@ TEST(RoundTrip, SimulatorWithAndWithoutFaults) {
             now += 1185;
             reader.Read();
             const hw::Readings& r = whole ? sim.Shown() : hw::Readings{88888, 88888, 5368};
-            ASSERT_TRUE(Reads(*reader.dlg, r.main, r.aux, r.seconds)) << portName << " tick " << tick;
+            ASSERT_TRUE(Reads(reader, r.main, r.aux, r.seconds)) << portName << " tick " << tick;
         }
         if (whole) {
             EXPECT_GT(sim.Shown().main, 700) << portName;  // it heated
@@ -87,7 +109,7 @@ TEST(RoundTrip, FlipEveryBitInvertsTheFrame) {
     reader.Read();
     hw::Frame f;
     hw::BuildFrame(reader.Device<hw::SimPort>().Shown(), false, f);
-    for (int k = 0; k < hw::kFrameBits; ++k) ASSERT_EQ(reader.dlg->m_abDisplayBits[k], 1 - f[k]) << k;
+    for (int k = 0; k < hw::kFrameBits; ++k) ASSERT_EQ(reader.bits[k], 1 - f[k]) << k;
 }
 
 }  // namespace

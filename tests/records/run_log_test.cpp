@@ -1,5 +1,7 @@
 // The run log that Abort writes: its name, its bytes, rewriting it safely,
 // and what the user is told when it cannot be written.
+#include "records/run_log.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -26,22 +28,29 @@ struct NameCase {
     const char* bytes;
 };
 
-TEST_F(RunLogTest, NameAndBytesFollowTheFileNumberAndTheSamples) {
-    const NameCase cases[] = {
-        {"before any run", nullptr, {}, "Tdata1.txt", "0\r\n\r\n"},
-        {"three samples",
-         "7",
-         {{250, 251}, {252, 251}, {255, 252}},
-         "Tdata7.txt",
-         "3\r\n\r\n250 251\r\n252 251\r\n255 252\r\n"},
-        {"empty number", "", {{1, 2}}, "Tdata.txt", "1\r\n\r\n1 2\r\n"},
-        {"leading blank kept", " 4", {{0, 0}}, "Tdata 4.txt", "1\r\n\r\n0 0\r\n"},
-        {"not a number",
-         "run-b",
-         {{-5, -120}, {88888, 0}},
-         "Tdatarun-b.txt",
-         "2\r\n\r\n-5 -120\r\n88888 0\r\n"},
-    };
+const NameCase kNameCases[] = {
+    {"before any run", nullptr, {}, "Tdata1.txt", "0\r\n\r\n"},
+    {"three samples",
+     "7",
+     {{250, 251}, {252, 251}, {255, 252}},
+     "Tdata7.txt",
+     "3\r\n\r\n250 251\r\n252 251\r\n255 252\r\n"},
+    {"empty number", "", {{1, 2}}, "Tdata.txt", "1\r\n\r\n1 2\r\n"},
+    {"leading blank kept", " 4", {{0, 0}}, "Tdata 4.txt", "1\r\n\r\n0 0\r\n"},
+    {"not a number", "run-b", {{-5, -120}, {88888, 0}}, "Tdatarun-b.txt", "2\r\n\r\n-5 -120\r\n88888 0\r\n"},
+};
+
+TEST(RunLogFormat, NameAndBytesFollowTheFileNumberAndTheSamples) {
+    for (const auto& c : kNameCases) {
+        SCOPED_TRACE(c.label);
+        EXPECT_EQ(records::LogName(c.fileNumber ? c.fileNumber : "1"), c.name);
+        EXPECT_EQ(records::FormatRunLog(c.samples.data(), static_cast<int>(c.samples.size())), c.bytes);
+    }
+}
+
+// Abort writes exactly that file and nothing else.
+TEST_F(RunLogTest, AbortWritesTheNamedLogAndNothingElse) {
+    const NameCase cases[] = {kNameCases[0], kNameCases[1]};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         for (std::size_t i = 0; i < c.samples.size(); ++i) dlg->m_aHistory[i] = c.samples[i];

@@ -1,70 +1,29 @@
-// Shared test pieces: a port device that shows chosen readings and records
-// the element levels, a main window on the virtual clock, and runs of the
-// program binary with a script.
+// Shared test pieces: a main window on the virtual clock with the fake port
+// behind it, and runs of the program binary with a script.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/pyrelle_dlg.h"
-#include "hardware/panel_signal.h"
 #include "platform/clock.h"
 #include "platform/testing.h"
+#include "support/fake_port.h"
 #include "support/port.h"
 
 namespace test {
 
-// Shows readings on the display line: each sample request takes the next
-// queued reading, or keeps showing the last one. Records every write.
-class ReadingsDevice : public hw::PortDevice {
-public:
-    struct LevelWrite {
-        std::int64_t ms;
-        unsigned char level;
-    };
-    std::deque<hw::Readings> queued;
-    hw::Readings current{};
-    std::vector<LevelWrite> writes;
-    int samples = 0;
-    bool fail = false;
-
-    void Show(int main, int aux, int seconds = 0) { current = hw::Readings{main, aux, seconds}; }
-    void Queue(int main, int aux, int seconds = 0) { queued.push_back(hw::Readings{main, aux, seconds}); }
-    unsigned char Level() const { return writes.empty() ? 0 : writes.back().level; }
-
-    bool Sample(unsigned char* window, std::size_t size) override {
-        ++samples;
-        if (fail) return false;
-        if (!queued.empty()) {
-            current = queued.front();
-            queued.pop_front();
-        }
-        hw::Frame frame{};
-        hw::BuildFrame(current, Level() != 0, frame);
-        hw::FillWindow(frame, hw::StreamFaults{}, m_rng, window, size);
-        return true;
-    }
-    bool Write(unsigned char level) override {
-        writes.push_back(LevelWrite{platform::NowMs(), level});
-        return true;
-    }
-
-private:
-    hw::Rng m_rng{1};
-};
-
-// A main window, opened as at start-up, with a ReadingsDevice behind the port.
+// A main window, opened as at start-up, with a FakePort behind the port.
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         platform::testing::ClearUser();
         platform::testing::ClearBoxes();
-        auto device = std::make_unique<ReadingsDevice>();
+        auto device = std::make_unique<FakePort>();
         dev = device.get();
         test::InstallPort(std::move(device));
         dlg = std::make_unique<CPyrelleDlg>();
@@ -88,7 +47,7 @@ protected:
     void Wait(std::int64_t ms) { platform::AdvanceClock(ms); }
     const std::vector<std::string>& Boxes() { return platform::testing::Boxes(); }
 
-    ReadingsDevice* dev = nullptr;
+    FakePort* dev = nullptr;
     std::unique_ptr<CPyrelleDlg> dlg;
 };
 
