@@ -107,8 +107,9 @@ public:
             return CPyrelleDlg::WindowProc(message, wParam, lParam);
         const int id = LOWORD(wParam);
         const std::size_t boxes = platform::testing::Boxes().size();
-        if (id == IDC_RUN_PC_MODE) Armed(true);
         LRESULT r = CPyrelleDlg::WindowProc(message, wParam, lParam);
+        // A form that fails its check starts nothing: its message says so.
+        if (id == IDC_RUN_PC_MODE && platform::testing::Boxes().size() == boxes) Armed(true);
         const std::string what = "command " + std::to_string(id);
         if (id == IDC_ABORT) {
             Armed(false);

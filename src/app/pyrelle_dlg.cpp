@@ -2,6 +2,8 @@
 // the system menu and shutdown.
 #include "app/pyrelle_dlg.h"
 
+#include <tuple>
+
 #include "app/about_dlg.h"
 #include "platform/device.h"
 
@@ -75,6 +77,18 @@ void CPyrelleDlg::DoDataExchange(CDataExchange* pDX) {
     DDX_Text(pDX, IDC_DUTY_PERCENT, m_nDutyPercent);
     DDV_MinMaxInt(pDX, m_nDutyPercent, 0, 100);
     DDX_Text(pDX, IDC_FILE_NUMBER, m_strFileNumber);
+}
+
+bool CPyrelleDlg::TakeWholeForm() {
+    auto fields = [this] {
+        return std::tie(m_strSpare, m_nStartTemp, m_nSeg1Temp, m_nSeg1Time, m_nSeg2Time, m_nSeg3Time,
+                        m_nSeg4Time, m_nSeg2Temp, m_nSeg3Temp, m_nSeg4Temp, m_nPulseDuty, m_nAxisTempMin,
+                        m_nAxisTempMax, m_nAxisTimeMin, m_nAxisTimeMax, m_nDutyPercent, m_strFileNumber);
+    };
+    const auto saved = std::apply([](const auto&... f) { return std::make_tuple(f...); }, fields());
+    if (UpdateData(TRUE)) return true;
+    fields() = saved;
+    return false;
 }
 
 BOOL CPyrelleDlg::OnInitDialog() {

@@ -9,8 +9,11 @@
 //   records/  the run log and the calibration command (run_log.h)
 #pragma once
 
+#include <vector>
+
 #include "control/history.h"
 #include "control/program.h"
+#include "control/runaway_guard.h"
 #include "display/chart_map.h"
 #include "platform/afxwin.h"
 #include "res/resource.h"
@@ -18,6 +21,9 @@
 using control::kHistorySize;
 inline constexpr UINT_PTR kTickTimerId = 1;
 inline constexpr UINT_PTR kPulseTimerId = 2;
+
+// The runaway guard's settings for every run (--runaway-guard, --max-temp).
+extern control::GuardSettings g_guardSettings;
 
 // The values of m_nRunState.
 inline constexpr int kRunIdle = 0;
@@ -77,6 +83,17 @@ public:
     CString m_strFileNumber;
     HICON m_hIcon;
 
+    // ------------------------------------------------------------ the run's watch
+    control::RunawayGuard m_guard;
+    int m_nLostTicks = 0;         // running ticks in a row without a reading
+    bool m_bWriteFailed = false;  // a write failed in this run: every write asks for off
+    struct Notice {
+        CString text;
+        UINT type;
+    };
+    std::vector<Notice> m_notices;  // told at the end of the tick that found them
+    bool m_bShowingNotice = false;
+
     // ------------------------------------------------------------ driver/
     void OpenPortDriver();
     bool StartPortDriver();
@@ -97,6 +114,14 @@ public:
     void WriteElement();
     // Ends control safely: kills a pending pulse and switches the element off.
     void StopControl();
+    // The watch over a run's ticks: set up at Run; WatchReadings is false for
+    // a tick without a reading, WatchGuard false when the guard has halted
+    // control.
+    void StartWatch();
+    bool WatchReadings();
+    bool WatchGuard(bool heating);
+    void Notify(const CString& text, UINT type);
+    void ShowNotices();
 
     // ------------------------------------------------------------ display/
     // The latched ranges the chart draws with.
@@ -113,6 +138,11 @@ public:
 
     // ------------------------------------------------------------ records/
     void WriteRunLog();
+
+    // ------------------------------------------------------------ app/
+    // Takes the form into the record only when every field passes its check;
+    // after a failed check (its message shown) the record is as it was.
+    bool TakeWholeForm();
 
     // ------------------------------------------------------------ handlers
     void DoDataExchange(CDataExchange* pDX) override;

@@ -17,7 +17,7 @@ std::string DutyText(double duty) {
 }
 
 bool IsLastTick(const Program& program, int t, int ticks, int historySize) {
-    return program.SegmentTime(t + 2) == program.SegmentTime(t + 1) || ticks >= historySize - 1;
+    return program.PastTheEnd(static_cast<long long>(t) + 1) || ticks >= historySize - 1;
 }
 
 }  // namespace control

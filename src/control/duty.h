@@ -44,9 +44,10 @@ constexpr Pulse DecidePulse(unsigned char d) {
 }
 
 // Whether the running tick after program time t, with `ticks` ticks done, is
-// the run's last: the program has ended when the next two seconds both lie at
-// the start of a segment (or past the end); and the tick that fills the
-// history's last entry ends the run, so that the log holds every tick.
+// the run's last: when the next second lies past the end of the program, or
+// when the tick fills the history's last entry, so that the log holds every
+// tick. (Asking whether the next two seconds both lie at the start of a
+// segment would also stop at a one-second segment and skip the rest.)
 bool IsLastTick(const Program& program, int t, int ticks, int historySize);
 
 }  // namespace control

@@ -32,6 +32,12 @@ Program::Place Program::Locate(int t) const {
     return Place{0, 0};
 }
 
+bool Program::PastTheEnd(long long t) const {
+    for (std::int64_t bound : m_bounds)
+        if (t < bound) return false;
+    return true;
+}
+
 int Program::TargetTemp(int t) const {
     const int segment = Locate(t).segment;
     return segment == 0 ? 0 : m_temps[segment - 1];

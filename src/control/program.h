@@ -18,6 +18,8 @@ public:
     int TargetTemp(int t) const;
     // The seconds from the start of the segment containing t to t; 0 past the end.
     int SegmentTime(int t) const;
+    // Whether no segment holds t: it lies at or past every boundary.
+    bool PastTheEnd(long long t) const;
 
     // Where the target is constant: seconds [from, to) hold `temp`. Four
     // segments, then 0 past the end; a segment that is never selected holds

@@ -1,6 +1,7 @@
 // The once-a-second run controller and the Run, Halt, Abort and Measure
 // commands. The element is switched only by a running tick and its pulse;
-// whenever control stops, the element is switched off and left off.
+// whenever control stops, the element is switched off and left off. What
+// watches the ticks for trouble is in run_watch.cpp.
 #include "app/pyrelle_dlg.h"
 #include "control/duty.h"
 #include "driver/port_requests.h"
@@ -38,18 +39,26 @@ void CPyrelleDlg::OnTimer(UINT_PTR nIDEvent) {
         m_nElapsedSeconds = control::ProgramTime(m_nTickCount);
         m_bElementOn = 0;
         const int nTarget = SegmentTargetTemp(m_nElapsedSeconds);
-        const auto d = static_cast<unsigned char>(ComputeDuty(m_nTemperature, nTarget));
+        auto d = static_cast<unsigned char>(ComputeDuty(m_nTemperature, nTarget));
         DrawDuty();
-        const control::Pulse pulse = control::DecidePulse(d);
-        m_bElementOn = pulse.level;
-        // Re-arming replaces the previous tick's pulse if it is still pending.
-        m_nPulseTimer = SetTimer(kPulseTimerId, static_cast<UINT>(10 * pulse.length), nullptr);
-        WriteElement();
+        // A tick without a reading never heats, whatever the target.
+        if (!WatchReadings()) d = 0;
+        if (WatchGuard(d != 0)) {
+            const control::Pulse pulse = control::DecidePulse(d);
+            m_bElementOn = pulse.level;
+            // Re-arming replaces the previous tick's pulse if it is still pending.
+            m_nPulseTimer = SetTimer(kPulseTimerId, static_cast<UINT>(10 * pulse.length), nullptr);
+            WriteElement();
+        }
     }
 
     // The last tick's own period is not left to its pulse: the element goes off.
-    if (bLastTick) StopControl();
+    if (bLastTick) {
+        StopControl();
+        DrawState("Ended  ");  // as wide as the other state words, which it covers
+    }
     Default();
+    ShowNotices();
 }
 
 void CPyrelleDlg::UpdateReadings() {
@@ -86,8 +95,19 @@ int CPyrelleDlg::SegmentTime(int t) {
     return CurrentProgram().SegmentTime(t);
 }
 
+// Once a write has failed, the element's real state is unknown: every write
+// after it asks for off, and the user is told at once.
 void CPyrelleDlg::WriteElement() {
-    driver::WriteLevel(m_hDevice, m_bElementOn);
+    if (m_bWriteFailed) m_bElementOn = 0;
+    if (driver::WriteLevel(m_hDevice, m_bElementOn) || m_bWriteFailed) return;
+    m_bWriteFailed = true;
+    m_bElementOn = 0;
+    driver::WriteLevel(m_hDevice, 0);
+    Notify(
+        "Writing to the port failed: the heating element's state is unknown. Cut the furnace's power by "
+        "hand now.\n\nThe element is asked to stay off for the rest of this run; mend the port, then start "
+        "the run again with Run.",
+        MB_ICONSTOP);
 }
 
 void CPyrelleDlg::StopControl() {
@@ -96,10 +116,12 @@ void CPyrelleDlg::StopControl() {
     WriteElement();
 }
 
+// A form that fails its check starts nothing: its message is shown once, and
+// a run in progress goes on as it was.
 void CPyrelleDlg::OnRunPcMode() {
+    if (!TakeWholeForm()) return;
     DrawState("Running");
     m_nRunState = kRunRunning;
-    UpdateData(TRUE);
     m_nPlotTimeMin = m_nAxisTimeMin;
     m_nPlotTimeMax = m_nAxisTimeMax;
     m_nPlotTempMin = m_nAxisTempMin;
@@ -110,6 +132,7 @@ void CPyrelleDlg::OnRunPcMode() {
     m_bFirstPoint = 1;
     m_nElapsedSeconds = 0;
     m_nTickCount = 0;
+    StartWatch();
     m_nTickTimer = SetTimer(kTickTimerId, kTickPeriodMs, nullptr);
     ComputeDuty(m_nTemperature, SegmentTargetTemp(0));
     DrawDuty();

@@ -109,7 +109,9 @@ constexpr int IDC_STATIC = -1;
 
 // Message box types.
 constexpr UINT MB_OK = 0x0000;
+constexpr UINT MB_ICONSTOP = 0x0010;
 constexpr UINT MB_ICONEXCLAMATION = 0x0030;
+constexpr UINT MB_ICONINFORMATION = 0x0040;
 
 // Background modes.
 constexpr int TRANSPARENT = 1;

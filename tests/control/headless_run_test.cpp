@@ -1,5 +1,6 @@
 // Whole runs of the program, headless: the port driver's trace shows each
 // tick's reading and write, and the pulse's flip at its time.
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -65,10 +66,49 @@ TEST(HeadlessRun, ReplayedReadingsGiveTheTablesWritesAndPulses) {
               "4\r\n\r\n3000 100\r\n3800 100\r\n3799 100\r\n4000 100\r\n");
 }
 
+// A display that shows nothing new, and a reading stuck low while the
+// display's clock runs (a dislodged thermocouple), each trip the runaway
+// guard: the element off, a box, the trip in the trace, no heat after it.
+TEST(HeadlessRun, FrozenDisplayAndStuckLowReadingTripTheGuard) {
+    struct Case {
+        const char* name;
+        const char* readings;
+        const char* guard;  // the trace's mark
+        long long afterMs;  // from Run to the trip
+        const char* box;
+    } cases[] = {
+        {"frozen", "200 201 0\n", "GUARD frozen display", 301000, "box: Nothing on the instrument's display"},
+        {"stuck-low", "200 201\n", "GUARD stalled", 1801000, "box: The element heated for 30 minutes"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string dir = test::FreshDir(std::string("control_guard_") + c.name);
+        std::ofstream(dir + "/readings.txt") << c.readings;
+        const test::RunResult r =
+            test::RunPyrelle(dir, "click 1029\nwait 2000000\n", "--port replay:readings.txt");
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.err.find(c.box), std::string::npos) << r.err;
+        const std::vector<Event> events = Events(r);
+        const auto trip =
+            std::find_if(events.begin(), events.end(), [&](const Event& e) { return e.what == c.guard; });
+        ASSERT_NE(trip, events.end());
+        const long long run = events[1].ms - 1000;  // the first tick, a second after Run
+        EXPECT_EQ(trip->ms - run, c.afterMs);
+        ASSERT_NE(trip + 1, events.end());
+        EXPECT_EQ(*(trip + 1), (Event{trip->ms, "WRITE 0"})) << "the element goes off at once";
+        for (auto e = trip; e != events.end(); ++e) EXPECT_NE(e->what, "WRITE 1") << e->ms;
+        EXPECT_EQ(
+            std::count_if(events.begin(), events.end(), [](const Event& e) { return e.what == "SAMPLE"; }),
+            c.afterMs / 1000)
+            << "halted: no tick reads after the trip";
+    }
+}
+
 TEST(HeadlessRun, DefaultProgramOnTheSimulatorEndsByItself) {
     const std::string dir = test::FreshDir("control_default_program");
     const test::RunResult r = test::RunPyrelle(dir, "click 1029\nwait 42880000\n");
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err.find("box:"), std::string::npos) << "nothing trips on a furnace that heats: " << r.err;
     const std::vector<Event> events = Events(r);
     std::vector<long long> samples;
     for (const Event& e : events)

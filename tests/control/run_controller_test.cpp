@@ -6,39 +6,9 @@
 #include <vector>
 
 #include "control/duty.h"
-#include "support/fixture.h"
+#include "control/run_fixture.h"
 
 namespace {
-
-using Write = std::pair<std::int64_t, int>;  // ms after a reference time, level
-
-class RunControllerTest : public test::MainWindowTest {
-protected:
-    // Presses Run and returns the clock at that moment.
-    std::int64_t Run() {
-        Click(IDC_RUN_PC_MODE);
-        return platform::NowMs();
-    }
-    void SetDurations(const std::array<int, 4>& d) {
-        const int ids[4] = {IDC_SEG1_TIME, IDC_SEG2_TIME, IDC_SEG3_TIME, IDC_SEG4_TIME};
-        for (int k = 0; k < 4; ++k) Type(ids[k], std::to_string(d[k]).c_str());
-    }
-    // The writes at or after `t0`, timed from it.
-    std::vector<Write> WritesFrom(std::int64_t t0) const {
-        std::vector<Write> out;
-        for (const auto& w : dev->writes)
-            if (w.ms >= t0) out.emplace_back(w.ms - t0, w.level);
-        return out;
-    }
-    // The element stays as last written: no write, no reading, for a while.
-    void ExpectQuietFor(std::int64_t ms) {
-        const auto writes = dev->writes.size();
-        const int samples = dev->samples;
-        Wait(ms);
-        EXPECT_EQ(dev->writes.size(), writes) << "a write after control stopped";
-        EXPECT_EQ(dev->samples, samples) << "a tick after control stopped";
-    }
-};
 
 TEST_F(RunControllerTest, EachTickWritesItsLevelAndThePulseFlipsIt) {
     struct Case {
@@ -104,10 +74,12 @@ TEST_F(RunControllerTest, RunEndsByItselfWithTheElementOff) {
         {{2, 0, 0, 0}, "98", 2, 2},
         {{0, 2, 0, 0}, "50", 2, 2},
         {{5, 0, 0, 0}, "98", 5, 5},
-        // A one-second segment ends the run where the program time meets it...
-        {{8, 1, 5, 0}, "50", 7, 8},
-        // ...and is passed over when the program time skips the second before it.
+        // One-second segments end nothing early: every segment runs, the run
+        // ends when the next second lies past the program's end.
+        {{8, 1, 5, 0}, "50", 12, 14},
         {{7, 1, 5, 0}, "50", 12, 14},
+        {{8, 1, 5, 5}, "50", 17, 20},
+        {{1, 1, 1, 1}, "50", 4, 4},
     };
     dev->Show(0, 0);  // always below the target: every control step wants heat
     for (const Case& c : cases) {
@@ -130,6 +102,7 @@ TEST_F(RunControllerTest, RunEndsByItselfWithTheElementOff) {
 }
 
 TEST_F(RunControllerTest, DefaultProgramRuns42870Ticks) {
+    g_guardSettings.stallSeconds = 0;  // a reading that never rises would stall the guard
     dev->Show(3500, 250);
     const std::int64_t run = Run();
     Wait(42870LL * 1000);
@@ -296,9 +269,12 @@ TEST_F(RunControllerTest, DutyLeftOutOfRangeByTheFormIsBounded) {
     dev->Show(2000, 250);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
+        Type(IDC_DUTY_PERCENT, "98");
+        const std::int64_t run = Run();
+        // Redraw Screen during the run leaves the value in its field.
         platform::testing::ClearBoxes();
         Type(IDC_DUTY_PERCENT, c.typed);
-        const std::int64_t run = Run();
+        Click(IDC_REDRAW);
         ASSERT_FALSE(Boxes().empty());
         EXPECT_EQ(Boxes()[0], "Please enter an integer between 0 and 100.");
         EXPECT_EQ(dlg->m_nDutyPercent, c.field);

@@ -149,6 +149,18 @@ TEST_F(StatusTest, ValuesPaintFixedGreyCellsTwentyFourPixelsHigh) {
     EXPECT_EQ(Extent(390), 18 * cell);
 }
 
+TEST_F(StatusTest, ARunThatEndsByItselfSaysEndedWithNoLettersOfRunningLeft) {
+    const int cell = DrawAllValues();
+    for (int id : {IDC_SEG1_TIME, IDC_SEG2_TIME, IDC_SEG3_TIME, IDC_SEG4_TIME}) Type(id, "0");
+    Click(IDC_RUN_PC_MODE);
+    const std::vector<int> running = InkRows(880, 880 + 7 * cell, kRow, kRow + 24);
+    Wait(1000);  // the one tick of an empty program is its last
+    EXPECT_EQ(Extent(880), 7 * cell);
+    EXPECT_NE(InkRows(880, 880 + 7 * cell, kRow, kRow + 24), running);
+    EXPECT_FALSE(InkRows(880, 880 + 5 * cell, kRow, kRow + 24).empty()) << "five letters";
+    EXPECT_TRUE(InkRows(880 + 5 * cell, 880 + 7 * cell, kRow, kRow + 24).empty()) << "then two blank cells";
+}
+
 TEST_F(StatusTest, MinimiseAndRestoreBringBackTheLabelsButNotTheValues) {
     const int cell = DrawAllValues();
     ASSERT_GT(cell, 6);

@@ -29,7 +29,7 @@ TEST(ReadDisplay, NothingSampledReadsAllEights) {
                           {"clock high", 0x20, 9}};
     for (const Case& c : cases) {
         auto port = std::make_unique<test::FakePort>();
-        port->fail = c.fill == -1;
+        port->failSamples = c.fill == -1;
         port->window.assign(kWindow, static_cast<unsigned char>(c.fill));
         test::InstallPort(c.fill == -2 ? nullptr : std::move(port));
         auto dlg = std::make_unique<CPyrelleDlg>();

@@ -98,6 +98,7 @@ struct Outcome {
     std::int64_t lastRunWriteMs = -1;
     unsigned char levelAtEnd = 0, levelAfterAbort = 0;
     bool elementOnAtEnd = false;
+    std::vector<std::string> boxes;
 };
 
 class FaultSoakTest : public ::testing::Test {
@@ -160,7 +161,7 @@ protected:
         AfxGetApp()->m_pMainWnd = nullptr;
         dlg.reset();
         test::InstallPort(nullptr);
-        EXPECT_TRUE(platform::testing::Boxes().empty()) << platform::testing::Boxes().front();
+        out.boxes = platform::testing::Boxes();
         return out;
     }
 
@@ -210,6 +211,20 @@ TEST_F(FaultSoakTest, DefaultProgramThroughFlipsDropsAndAFailingDevice) {
     const Outcome faulty = RunProgram(faults, kFailFrom, kFailTo, test::FreshDir("soak-faults"));
     ExpectSoundRun(clean, "clean");
     ExpectSoundRun(faulty, "faults");
+    EXPECT_TRUE(clean.boxes.empty()) << clean.boxes.front();
+    // The failing device: its first failed write is told at once, and the
+    // element is kept off from then on; the missing readings after ten
+    // seconds, and their return.
+    ASSERT_EQ(faulty.boxes.size(), 3u);
+    EXPECT_EQ(faulty.boxes[0].rfind("Writing to the port failed", 0), 0u) << faulty.boxes[0];
+    EXPECT_EQ(faulty.boxes[1].rfind("The instrument has not answered for 10 seconds", 0), 0u)
+        << faulty.boxes[1];
+    EXPECT_EQ(faulty.boxes[2].rfind("Readings from the instrument have returned", 0), 0u) << faulty.boxes[2];
+    for (const auto& w : faulty.writes) {
+        if (w.ms >= faulty.runMs + kFailFrom * kTickMs + 500) {
+            ASSERT_EQ(w.level, 0) << "a write after the failure";
+        }
+    }
     ASSERT_EQ(clean.ticks.size(), faulty.ticks.size());
 
     // Without faults every reading is what the instrument showed.

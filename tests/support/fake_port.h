@@ -1,7 +1,8 @@
 // The one stand-in for the instrument and the element that tests, benchmarks
 // and fuzz targets share: the panel shows chosen readings (the next queued one
-// at each sample request, else the current one), or a prepared window is
-// handed out as it is; every write is recorded with its time.
+// at each sample request, else the current one) and, unless told otherwise,
+// its own clock running from 0; or a prepared window is handed out as it is.
+// Every write is recorded with its time.
 #pragma once
 
 #include <algorithm>
@@ -25,24 +26,30 @@ public:
     };
 
     std::deque<hw::Readings> queued;
-    hw::Readings current{};
+    hw::Readings current{0, 0, kOwnClock};
     // When not empty, handed out instead of the readings' frames; a shorter
     // window leaves the rest of the request's buffer as it was.
     std::vector<unsigned char> window;
     std::vector<LevelWrite> writes;
     int samples = 0;
-    bool fail = false;
+    bool failSamples = false;  // sample requests fail, writing nothing
+    bool failWrites = false;   // write requests fail (and are still recorded)
     // Called at every request, before it is served.
     std::function<void()> onRequest;
 
-    void Show(int main, int aux, int seconds = 0) { current = hw::Readings{main, aux, seconds}; }
-    void Queue(int main, int aux, int seconds = 0) { queued.push_back(hw::Readings{main, aux, seconds}); }
+    // Panel seconds for the panel's own clock, counting with the platform clock.
+    static constexpr int kOwnClock = -1;
+
+    void Show(int main, int aux, int seconds = kOwnClock) { current = hw::Readings{main, aux, seconds}; }
+    void Queue(int main, int aux, int seconds = kOwnClock) {
+        queued.push_back(hw::Readings{main, aux, seconds});
+    }
     unsigned char Level() const { return writes.empty() ? 0 : writes.back().level; }
 
     bool Sample(unsigned char* out, std::size_t size) override {
         if (onRequest) onRequest();
         ++samples;
-        if (fail) return false;
+        if (failSamples) return false;
         if (!window.empty()) {
             std::memcpy(out, window.data(), std::min(size, window.size()));
             return true;
@@ -51,15 +58,17 @@ public:
             current = queued.front();
             queued.pop_front();
         }
+        hw::Readings shown = current;
+        if (shown.seconds == kOwnClock) shown.seconds = hw::PanelSeconds(platform::NowMs());
         hw::Frame frame{};
-        hw::BuildFrame(current, Level() != 0, frame);
+        hw::BuildFrame(shown, Level() != 0, frame);
         hw::FillWindow(frame, hw::StreamFaults{}, m_rng, out, size);
         return true;
     }
     bool Write(unsigned char level) override {
         if (onRequest) onRequest();
         writes.push_back(LevelWrite{platform::NowMs(), level});
-        return !fail;
+        return !failWrites;
     }
 
 private:

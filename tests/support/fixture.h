@@ -23,6 +23,7 @@ protected:
     void SetUp() override {
         platform::testing::ClearUser();
         platform::testing::ClearBoxes();
+        m_guard = g_guardSettings;
         auto device = std::make_unique<FakePort>();
         dev = device.get();
         test::InstallPort(std::move(device));
@@ -33,6 +34,7 @@ protected:
     void TearDown() override {
         AfxGetApp()->m_pMainWnd = nullptr;
         dlg.reset();
+        g_guardSettings = m_guard;
         test::InstallPort(nullptr);
         EXPECT_TRUE(platform::testing::Failures().empty()) << platform::testing::Failures().front();
     }
@@ -49,6 +51,9 @@ protected:
 
     FakePort* dev = nullptr;
     std::unique_ptr<CPyrelleDlg> dlg;
+
+private:
+    control::GuardSettings m_guard;  // each test may change the process-wide settings
 };
 
 // A run of the program binary.
