@@ -3,11 +3,13 @@
 // against an independent reading of the rules: the edge rule sample by
 // sample, and each digit by the first matching row of the digit table held
 // as data. Nothing next to the panel bits may change.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 
 #include "leaks.h"
 #include "readout/panel_decoder.h"

@@ -136,6 +136,7 @@ BOOL CPyrelleDlg::OnInitDialog() {
     // No level is written at start-up: nothing is switched until the user acts.
     m_bElementOn = 0;
     OpenPortDriver();
+    RecoverJournals();
     return TRUE;
 }
 
@@ -159,5 +160,7 @@ void CPyrelleDlg::OnCancel() {
     StopControl();
     CloseHandle(m_hDevice);
     m_hDevice = INVALID_HANDLE_VALUE;
+    SaveUnloggedRun();
+    ShowNotices();
     CDialog::OnCancel();
 }

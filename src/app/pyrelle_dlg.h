@@ -16,6 +16,7 @@
 #include "control/runaway_guard.h"
 #include "display/chart_map.h"
 #include "platform/afxwin.h"
+#include "records/journal.h"
 #include "res/resource.h"
 
 using control::kHistorySize;
@@ -93,6 +94,11 @@ public:
     };
     std::vector<Notice> m_notices;  // told at the end of the tick that found them
     bool m_bShowingNotice = false;
+    records::Journal m_journal;  // the run's samples on disk as they are taken
+    std::string m_strRunFolder;  // where the run was started
+    long long m_nRunStarted = 0;
+    bool m_bRunUnlogged = false;  // the run has samples that Abort has not saved
+    bool m_bJournalWarned = false;
 
     // ------------------------------------------------------------ driver/
     void OpenPortDriver();
@@ -138,6 +144,14 @@ public:
 
     // ------------------------------------------------------------ records/
     void WriteRunLog();
+    // The run journal: started at Run, a sample a running tick; a run that
+    // ends without Abort is saved as a run log of a new name.
+    void StartJournal();
+    void JournalSample(const HistoryEntry& sample);
+    void RunLogged();
+    void SaveUnloggedRun();
+    // Saves the runs of earlier starts that ended without Abort.
+    void RecoverJournals();
 
     // ------------------------------------------------------------ app/
     // Takes the form into the record only when every field passes its check;

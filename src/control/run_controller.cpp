@@ -36,6 +36,7 @@ void CPyrelleDlg::OnTimer(UINT_PTR nIDEvent) {
 
     if (m_nRunState == kRunRunning && m_nTickCount < kHistorySize) {
         ++m_nTickCount;
+        JournalSample(m_aHistory[m_nTickCount - 1]);
         m_nElapsedSeconds = control::ProgramTime(m_nTickCount);
         m_bElementOn = 0;
         const int nTarget = SegmentTargetTemp(m_nElapsedSeconds);
@@ -95,11 +96,13 @@ int CPyrelleDlg::SegmentTime(int t) {
     return CurrentProgram().SegmentTime(t);
 }
 
-// Once a write has failed, the element's real state is unknown: every write
-// after it asks for off, and the user is told at once.
+// Once a write to an open port has failed, the element's real state is
+// unknown: every write after it asks for off, and the user is told at once.
+// (Without a device nothing was ever switched: those writes fail by design.)
 void CPyrelleDlg::WriteElement() {
     if (m_bWriteFailed) m_bElementOn = 0;
-    if (driver::WriteLevel(m_hDevice, m_bElementOn) || m_bWriteFailed) return;
+    if (driver::WriteLevel(m_hDevice, m_bElementOn) || m_bWriteFailed || m_hDevice == INVALID_HANDLE_VALUE)
+        return;
     m_bWriteFailed = true;
     m_bElementOn = 0;
     driver::WriteLevel(m_hDevice, 0);
@@ -120,6 +123,7 @@ void CPyrelleDlg::StopControl() {
 // a run in progress goes on as it was.
 void CPyrelleDlg::OnRunPcMode() {
     if (!TakeWholeForm()) return;
+    SaveUnloggedRun();
     DrawState("Running");
     m_nRunState = kRunRunning;
     m_nPlotTimeMin = m_nAxisTimeMin;
@@ -133,9 +137,11 @@ void CPyrelleDlg::OnRunPcMode() {
     m_nElapsedSeconds = 0;
     m_nTickCount = 0;
     StartWatch();
+    StartJournal();
     m_nTickTimer = SetTimer(kTickTimerId, kTickPeriodMs, nullptr);
     ComputeDuty(m_nTemperature, SegmentTargetTemp(0));
     DrawDuty();
+    ShowNotices();
 }
 
 void CPyrelleDlg::OnHalt() {
@@ -154,7 +160,9 @@ void CPyrelleDlg::OnAbort() {
     KillTimer(m_nTickTimer);
     StopControl();
     DrawState("Aborted");
-    UpdateData(TRUE);
+    // The log goes where the File field says, even when an earlier field
+    // fails its check: an earlier run's log is never taken for this one.
+    if (!UpdateData(TRUE)) GetDlgItem(IDC_FILE_NUMBER)->GetWindowText(m_strFileNumber);
     UpdateData(FALSE);
     WriteRunLog();
 }
@@ -172,4 +180,6 @@ void CPyrelleDlg::OnOK() {
     if (!IsEnded()) return;
     KillTimer(m_nTickTimer);
     StopControl();
+    SaveUnloggedRun();
+    ShowNotices();
 }

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstdlib>
+#include <cstring>
 
 namespace records {
 namespace {
@@ -26,19 +28,21 @@ bool WriteAndSync(int fd, const std::string& data) {
     return ::fsync(fd) == 0;
 }
 
+// What a file that is not a regular file is, for the user.
+std::string KindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a pipe (FIFO)";
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
 // Closes `fd`; a failure before the close keeps its own errno.
 bool CloseAfter(int fd, bool ok) {
     int earlier = errno;
     bool closed = ::close(fd) == 0;
     if (!ok) errno = earlier;
     return ok && closed;
-}
-
-// Writes `name` in place, as a plain open for writing would.
-int WriteInPlace(const std::string& name, const std::string& data) {
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return errno;
-    return CloseAfter(fd, WriteAndSync(fd, data)) ? 0 : errno;
 }
 
 }  // namespace
@@ -67,30 +71,49 @@ std::string FormatRunLog(const HistoryEntry* samples, int count) {
 }
 
 // Replaces `name` by `data` so that a crash leaves either the old file or the
-// new one whole: a temporary file beside it, synced, then renamed over it.
-// Where no temporary file can be made (a directory that takes no new files)
-// the file is written in place.
-int SaveFile(const std::string& name, const std::string& data) {
+// new one whole: a temporary file of a unique name, made exclusively beside
+// it, synced, then renamed over it. Where no temporary file can be made (a
+// folder that takes no new files) a log that does not exist yet is written in
+// place; an existing one is left alone. A link is followed to its file.
+std::string SaveFile(const std::string& name, const std::string& data) {
+    std::string path = name;
     struct stat st {};
-    bool exists = ::lstat(name.c_str(), &st) == 0;
-    // A link is written through, as before; a log the user made read-only stays refused.
-    if (exists && S_ISLNK(st.st_mode)) return WriteInPlace(name, data);
-    if (exists && ::access(name.c_str(), W_OK) != 0) return errno;
+    bool exists = ::lstat(path.c_str(), &st) == 0;
+    if (exists && S_ISLNK(st.st_mode)) {
+        char* target = ::realpath(name.c_str(), nullptr);
+        if (!target)
+            return "it is a link to nothing that can be written (" + std::string(std::strerror(errno)) + ")";
+        path = target;
+        std::free(target);
+        exists = ::lstat(path.c_str(), &st) == 0;
+    }
+    if (exists && !S_ISREG(st.st_mode)) return "it is " + KindOf(st.st_mode) + ", not a file";
+    if (exists && ::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
 
-    const std::string temp = name + ".tmp";
-    int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return WriteInPlace(name, data);
+    std::string temp = path + ".XXXXXX";
+    int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0) {
+        if (exists)
+            return "no temporary file can be made beside it (" + std::string(std::strerror(errno)) +
+                   "), and the earlier log is kept as it was";
+        fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) return std::strerror(errno);
+        if (CloseAfter(fd, WriteAndSync(fd, data))) return {};
+        const int err = errno;
+        ::unlink(path.c_str());
+        return std::strerror(err);
+    }
     mode_t mode = st.st_mode & 07777;
     if (!exists) {
-        mode_t mask = ::umask(0);
+        const mode_t mask = ::umask(0);
         ::umask(mask);
         mode = 0666 & ~mask;
     }
-    bool ok = ::fchmod(fd, mode) == 0 && WriteAndSync(fd, data);
-    if (CloseAfter(fd, ok) && ::rename(temp.c_str(), name.c_str()) == 0) return 0;
-    int err = errno;
+    const bool ok = ::fchmod(fd, mode) == 0 && WriteAndSync(fd, data);
+    if (CloseAfter(fd, ok) && ::rename(temp.c_str(), path.c_str()) == 0) return {};
+    const int err = errno;
     ::unlink(temp.c_str());
-    return err;
+    return std::strerror(err);
 }
 
 }  // namespace records

@@ -15,7 +15,8 @@ std::string LogName(const std::string& fileNumber);
 // CR LF on every platform: the tools that read these files expect it.
 std::string FormatRunLog(const HistoryEntry* samples, int count);
 
-// Replaces the file `name` by `data`; returns 0 or the errno of the failure.
-int SaveFile(const std::string& name, const std::string& data);
+// Replaces the file `name` by `data`, or leaves an existing one whole;
+// returns "" or why it could not.
+std::string SaveFile(const std::string& name, const std::string& data);
 
 }  // namespace records

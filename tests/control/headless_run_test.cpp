@@ -108,7 +108,16 @@ TEST(HeadlessRun, DefaultProgramOnTheSimulatorEndsByItself) {
     const std::string dir = test::FreshDir("control_default_program");
     const test::RunResult r = test::RunPyrelle(dir, "click 1029\nwait 42880000\n");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(r.err.find("box:"), std::string::npos) << "nothing trips on a furnace that heats: " << r.err;
+    // Nothing trips on a furnace that heats; the run, ended without Abort, is
+    // saved under a new name at Exit.
+    const std::string saved =
+        "box: The last run's 42870 samples were not saved by Abort. They are saved in " + dir;
+    ASSERT_EQ(r.err.rfind(saved, 0), 0u) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    const std::string log = test::ReadFile(
+        r.err.substr(saved.size() - dir.size(), r.err.find(".txt") + 4 - (saved.size() - dir.size())));
+    EXPECT_EQ(log.rfind("42870\r\n\r\n", 0), 0u);
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 42872);
     const std::vector<Event> events = Events(r);
     std::vector<long long> samples;
     for (const Event& e : events)

@@ -77,13 +77,16 @@ TEST_F(RunLogTest, AbortKeepsTheRunAndASecondAbortOverwrites) {
     EXPECT_EQ(Listing(), "Tdata7.txt");
 }
 
-TEST_F(RunLogTest, AFailedFormCheckKeepsThePreviousFileNumber) {
+TEST_F(RunLogTest, AFailedFormCheckStillWritesToTheFileNumberShown) {
     SetSamples({{250, 251}});
-    Type(IDC_DUTY_PERCENT, "200");  // checked before the file number
-    Abort("9");
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"Please enter an integer between 0 and 100."});
-    EXPECT_EQ(ReadFile(dir + "/Tdata1.txt"), "1\r\n\r\n250 251\r\n");
-    EXPECT_EQ(Listing(), "Tdata1.txt");
+    Abort("1");  // run A
+    SetSamples({{300, 301}});
+    Type(IDC_TEMP_MAX, "900");  // checked before the file number
+    Abort("2");
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"Please enter an integer between -100 and 800."});
+    EXPECT_EQ(ReadFile(dir + "/Tdata1.txt"), "1\r\n\r\n250 251\r\n") << "run A stays";
+    EXPECT_EQ(ReadFile(dir + "/Tdata2.txt"), "1\r\n\r\n300 301\r\n");
+    EXPECT_EQ(Text(IDC_FILE_NUMBER), "2");
 }
 
 TEST_F(RunLogTest, ARunOfThreeTicksIsLoggedAsRead) {
@@ -130,17 +133,22 @@ struct FailureCase {
     void (*prepare)();
     const char* fileNumber;
     const char* name;
-    int error;
+    std::string why;
 };
 
 // Each failure is real for root too. The user is told the file and the
 // reason; the samples stay, and Abort with a good number then saves them.
 TEST_F(RunLogTest, AFailedSaveIsReportedAndCanBeRepeated) {
     const FailureCase cases[] = {
-        {"folder is a file", [] { std::ofstream("Tdatax") << "x"; }, "x/1", "Tdatax/1.txt", ENOTDIR},
-        {"missing folder", [] {}, "missing/1", "Tdatamissing/1.txt", ENOENT},
-        {"log is a folder", [] { fs::create_directories("Tdata6.txt/inside"); }, "6", "Tdata6.txt", EISDIR},
-        {"disk full", [] { fs::create_symlink("/dev/full", "Tdata8.txt"); }, "8", "Tdata8.txt", ENOSPC},
+        {"folder is a file", [] { std::ofstream("Tdatax") << "x"; }, "x/1", "Tdatax/1.txt",
+         std::strerror(ENOTDIR)},
+        {"missing folder", [] {}, "missing/1", "Tdatamissing/1.txt", std::strerror(ENOENT)},
+        {"log is a folder", [] { fs::create_directories("Tdata6.txt/inside"); }, "6", "Tdata6.txt",
+         "it is a folder, not a file"},
+        {"log is a device", [] { fs::create_symlink("/dev/full", "Tdata8.txt"); }, "8", "Tdata8.txt",
+         "it is a device, not a file"},
+        {"log is a pipe", [] { mkfifo("Tdata5.txt", 0600); }, "5", "Tdata5.txt",
+         "it is a pipe (FIFO), not a file"},
     };
     SetSamples({{250, 251}, {252, 251}});
     for (const auto& c : cases) {
@@ -152,7 +160,7 @@ TEST_F(RunLogTest, AFailedSaveIsReportedAndCanBeRepeated) {
         ASSERT_EQ(Boxes().size(), 1u);
         const std::string& box = Boxes()[0];
         EXPECT_NE(box.find(std::string("\"") + c.name + "\" was not saved"), std::string::npos) << box;
-        EXPECT_NE(box.find(std::strerror(c.error)), std::string::npos) << box;
+        EXPECT_NE(box.find(c.why), std::string::npos) << box;
         EXPECT_EQ(Listing(), before) << "no temporary file is left behind";
         EXPECT_EQ(dlg->m_nTickCount, 2);
 
@@ -164,7 +172,9 @@ TEST_F(RunLogTest, AFailedSaveIsReportedAndCanBeRepeated) {
     }
 }
 
-TEST_F(RunLogTest, AFolderThatTakesNoNewFilesStillGetsItsLogRewritten) {
+// No temporary file beside it: the earlier log is kept whole, and only a log
+// that does not exist yet is written in place (here, not even that).
+TEST_F(RunLogTest, AFolderThatTakesNoNewFilesKeepsTheEarlierLogWhole) {
     SetSamples({{250, 251}});
     Abort("1");
     if (!SetImmutable(dir, true)) GTEST_SKIP() << "this file system cannot refuse new files to root";
@@ -177,11 +187,14 @@ TEST_F(RunLogTest, AFolderThatTakesNoNewFilesStillGetsItsLogRewritten) {
         Click(IDC_ABORT);
         Abort("2");  // a new log cannot be made there
     }
-    EXPECT_EQ(ReadFile("Tdata1.txt"), "2\r\n\r\n260 261\r\n262 263\r\n");
-    ASSERT_EQ(Boxes().size(), 1u);
-    EXPECT_NE(Boxes()[0].find(std::string("\"Tdata2.txt\" was not saved: ") + std::strerror(EPERM)),
+    EXPECT_EQ(ReadFile("Tdata1.txt"), "1\r\n\r\n250 251\r\n");
+    ASSERT_EQ(Boxes().size(), 2u);
+    EXPECT_NE(Boxes()[0].find("\"Tdata1.txt\" was not saved: no temporary file can be made beside it"),
               std::string::npos)
         << Boxes()[0];
+    EXPECT_NE(Boxes()[1].find(std::string("\"Tdata2.txt\" was not saved: ") + std::strerror(EPERM)),
+              std::string::npos)
+        << Boxes()[1];
     EXPECT_EQ(Listing(), "Tdata1.txt");
 }
 

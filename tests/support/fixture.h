@@ -17,6 +17,9 @@
 
 namespace test {
 
+// Run journals go to a fresh folder for the test that is running.
+void UseFreshStateFolder();
+
 // A main window, opened as at start-up, with a FakePort behind the port.
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -24,6 +27,7 @@ protected:
         platform::testing::ClearUser();
         platform::testing::ClearBoxes();
         m_guard = g_guardSettings;
+        UseFreshStateFolder();
         auto device = std::make_unique<FakePort>();
         dev = device.get();
         test::InstallPort(std::move(device));
