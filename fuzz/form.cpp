@@ -33,11 +33,11 @@
 #include <vector>
 
 #include "app/PyrelleDlg.h"
+#include "automation/testing.h"
 #include "control/ControlMath.h"
 #include "hardware/display_stream.h"
 #include "leaks.h"
 #include "platform/clock.h"
-#include "platform/testing.h"
 #include "records/CalibrationDlg.h"
 #include "support/port.h"
 

@@ -11,8 +11,8 @@
 #include <memory>
 
 #include "app/PyrelleDlg.h"
+#include "automation/testing.h"
 #include "leaks.h"
-#include "platform/testing.h"
 #include "support/port.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "platform/internal.h"
-#include "platform/testing.h"
 
 namespace platform {
 
@@ -115,8 +114,7 @@ BOOL AfxEnableControlContainer() {
 
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
     std::string text = lpszText ? lpszText : "";
-    if (TheSession().echoBoxes) std::fprintf(stderr, "box: %s\n", text.c_str());
-    testing::RecordBox(text);
+    ReportBox(text.c_str());
     CMessageBoxDlg box(text.c_str(), nType);
     return static_cast<int>(box.DoModal());
 }

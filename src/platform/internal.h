@@ -31,8 +31,6 @@ enum class Mode { Test, Headless, Gui };
 // How the program runs: set once at start-up.
 struct Session {
     Mode mode = Mode::Test;
-    bool echoBoxes = false;  // "box: TEXT" on standard error
-    bool scripted = false;   // a --script drives the user's side
 };
 Session& TheSession();
 
@@ -95,6 +93,9 @@ void PressEnterIn(HWND dialog);
 // Modal loops and the user's side.
 INT_PTR RunModalLoop(HWND dialog);
 HWND ActiveDialog();
+void ReportBox(const char* text);
+void WaitForEvents();
+void ServeUntil(std::int64_t t);
 
 // Timers of the platform clock.
 UINT_PTR ClockSetTimer(HWND hwnd, UINT_PTR id, UINT elapse);

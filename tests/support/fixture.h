@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/PyrelleDlg.h"
+#include "automation/testing.h"
 #include "hardware/display_stream.h"
 #include "platform/clock.h"
-#include "platform/testing.h"
 #include "support/port.h"
 
 namespace test {

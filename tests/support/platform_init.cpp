@@ -1,7 +1,7 @@
 // Benchmark entry: the platform without a display, on the virtual clock.
 #include <benchmark/benchmark.h>
 
-#include "platform/testing.h"
+#include "automation/testing.h"
 
 int main(int argc, char** argv) {
     platform::testing::Init(argc, argv);

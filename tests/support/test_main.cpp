@@ -1,7 +1,7 @@
 // Test entry: the platform without a display, on the virtual clock.
 #include <gtest/gtest.h>
 
-#include "platform/testing.h"
+#include "automation/testing.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
