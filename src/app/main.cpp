@@ -5,7 +5,7 @@
 #include "hardware/port_talk_device.h"
 #include "hardware/ports.h"
 #include "platform/clock.h"
-#include "platform/winsvc.h"
+#include "platform/os/services.h"
 
 int main(int argc, char** argv) {
     return automation::RunProgram(

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "automation/script.h"
+#include "automation/services.h"
 #include "automation/trace.h"
 #include "platform/afxwin.h"
 #include "platform/qt/qt.h"
-#include "platform/winsvc.h"
 
 namespace automation {
 namespace {
@@ -31,8 +31,7 @@ const char* kUsage =
     "  --driver-service S  starting state of the port driver's service: ";
 
 void Usage(std::FILE* out, const char* portHelp) {
-    std::fprintf(out, "%s%s\n%s\n  --help              this text\n", kUsage, platform::ServiceStatesHelp(),
-                 portHelp);
+    std::fprintf(out, "%s%s\n%s\n  --help              this text\n", kUsage, ServiceStatesHelp(), portHelp);
 }
 
 }  // namespace
@@ -85,9 +84,10 @@ int RunProgram(int argc, char** argv, const PortFactory& makePort, const char* p
             return 2;
         }
     }
-    if (!platform::ConfigureServices(service)) {
+    SetUpServices();
+    if (!ConfigureServices(service)) {
         std::fprintf(stderr, "pyrelle: unknown --driver-service state '%s' (one of: %s)\n", service.c_str(),
-                     platform::ServiceStatesHelp());
+                     ServiceStatesHelp());
         return 2;
     }
 

@@ -1,12 +1,14 @@
 #include "automation/testing.h"
 
 #include "automation/script.h"
+#include "automation/services.h"
 #include "platform/qt/qt.h"
 
 namespace automation::testing {
 
 void Init(int argc, char** argv) {
     platform::qt::Start(argc, argv, false);
+    SetUpServices();
     platform::InstallUserSide(&User());
 }
 

@@ -1,6 +1,6 @@
-// The service control manager, emulated, with the system directory and file
-// copies that the driver's installation needs.
-#include "platform/winsvc.h"
+// The service control manager, emulated, with the system directory and the
+// file copies that a driver's installation needs.
+#include "platform/os/services.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <string_view>
 
 namespace fs = std::filesystem;
@@ -18,7 +17,6 @@ namespace fs = std::filesystem;
 namespace platform::services {
 namespace {
 
-constexpr const char* kServiceName = "PortTalk";
 constexpr DWORD kAnonymousManagerAccess = SC_MANAGER_CONNECT;
 
 enum class Kind { Manager, Service };
@@ -28,7 +26,8 @@ struct Handle {
 };
 
 struct Manager {
-    State state;
+    State start, state;
+    std::string folderVariable, folderStem = "system32";
     Calls calls;
     // Handles are numbers handed out once: a closed or foreign one is simply
     // not in the map.
@@ -41,10 +40,6 @@ struct Manager {
 Manager& M() {
     static Manager m;
     return m;
-}
-
-bool ServiceRuns() {
-    return M().state.exists && M().state.running;
 }
 
 SC_HANDLE NewHandle(Kind kind, DWORD access) {
@@ -70,6 +65,15 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
+// The one service's name: any other is no service of this manager.
+bool IsTheService(const char* name) {
+    return !M().state.name.empty() && SameText(name, M().state.name);
+}
+
+bool BadName(const char* name) {
+    return !name || !*name || std::strchr(name, '/') || std::strchr(name, '\\');
+}
+
 // Backslash-separated levels to a relative host path; "" for a level that
 // would leave the folder it is relative to.
 std::string Levels(std::string_view path) {
@@ -90,7 +94,9 @@ std::string Levels(std::string_view path) {
 }
 
 std::string DefaultFolder() {
-    if (const char* own = std::getenv("PYRELLE_SYSTEM32"); own && *own) return own;
+    const Manager& m = M();
+    const char* own = m.folderVariable.empty() ? nullptr : std::getenv(m.folderVariable.c_str());
+    if (own && *own) return own;
     std::string base = "/tmp";
     for (const char* var : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
         const char* v = std::getenv(var);
@@ -99,7 +105,7 @@ std::string DefaultFolder() {
             break;
         }
     }
-    return base + "/pyrelle-system32-" + std::to_string(geteuid());
+    return base + "/" + m.folderStem + "-" + std::to_string(geteuid());
 }
 
 // A real folder (not a link) of this user: another user's folder in a shared
@@ -120,15 +126,25 @@ std::string DriverFile() {
     return HostPath(system.substr(0, cut + 1) + image);
 }
 
-// Gives a service that was installed before the program started its file.
-void PlaceDriverFile() {
-    std::string file = DriverFile();
-    std::error_code ec;
-    if (!file.empty() && !fs::exists(file, ec))
-        std::ofstream(file, std::ios::binary) << "PortTalk kernel driver (emulated)\n";
+// Sets the error of the call and returns `result`.
+template <typename T>
+T Done(DWORD error, T result) {
+    SetLastError(error);
+    return result;
 }
 
 }  // namespace
+
+void Setup(const State& start, const std::string& folderVariable, const std::string& folderStem) {
+    M().start = start;
+    M().folderVariable = folderVariable;
+    M().folderStem = folderStem;
+    Reset();
+}
+
+void Reset() {
+    Reset(M().start);
+}
 
 void Reset(const State& state) {
     Manager& m = M();
@@ -140,8 +156,16 @@ void Reset(const State& state) {
     m.prepared = false;
 }
 
+void PlaceDriverFile() {
+    const State& s = M().state;
+    std::string file = s.exists ? DriverFile() : "";
+    std::error_code ec;
+    if (!file.empty() && !fs::exists(file, ec))
+        std::ofstream(file, std::ios::binary) << s.name << " kernel driver (emulated)\n";
+}
+
 bool ServiceRunning(const std::string& name) {
-    return SameText(name, kServiceName) && ServiceRuns();
+    return IsTheService(name.c_str()) && M().state.exists && M().state.running;
 }
 
 const State& Current() {
@@ -181,138 +205,84 @@ std::string HostPath(const std::string& path) {
     return Levels(path);
 }
 
-std::optional<State> NamedState(const std::string& name) {
-    State s;
-    if (name == "running") return s;
-    s.running = false;
-    if (name == "stopped") return s;
-    if (name == "missing")
-        s.exists = false;
-    else if (name == "no-manager-rights")
-        s.managerRights = false;
-    else if (name == "no-service-rights")
-        s.serviceRights = false;
-    else if (name == "invalid-name")
-        s.openServiceError = ERROR_INVALID_NAME;
-    else if (name == "failing")
-        s.openServiceError = ERROR_SERVICE_DATABASE_LOCKED;
-    else
-        return std::nullopt;
-    return s;
-}
-
 }  // namespace platform::services
 
-namespace platform {
-
-bool ConfigureServices(const std::string& name) {
-    std::optional<services::State> state = services::NamedState(name);
-    if (!state) return false;
-    services::Reset(*state);
-    // A service that is already installed has its driver file in place.
-    if (state->exists && !state->running) services::PlaceDriverFile();
-    return true;
-}
-
-const char* ServiceStatesHelp() {
-    return "running (default), stopped, missing,\n"
-           "                      no-manager-rights, no-service-rights, invalid-name or failing;\n"
-           "                      its system folder is $PYRELLE_SYSTEM32, else pyrelle-system32-UID\n"
-           "                      in $XDG_RUNTIME_DIR, $TMPDIR or /tmp";
-}
-
-}  // namespace platform
-
-using platform::services::Kind;
-using platform::services::M;
+using namespace platform::services;
 
 SC_HANDLE OpenSCManagerA(LPCSTR machine, LPCSTR database, DWORD access) {
-    auto& m = M();
-    ++m.calls.openManager;
+    const State& s = M().state;
+    ++M().calls.openManager;
     // Only the local machine's active database exists.
-    if ((machine && *machine) || (database && std::strcmp(database, "ServicesActive") != 0)) {
-        SetLastError(ERROR_DATABASE_DOES_NOT_EXIST);
-        return nullptr;
-    }
-    if (m.state.managerError) {
-        SetLastError(m.state.managerError);
-        return nullptr;
-    }
-    if (!m.state.managerRights && (access & ~platform::services::kAnonymousManagerAccess)) {
-        SetLastError(ERROR_ACCESS_DENIED);
-        return nullptr;
-    }
-    SetLastError(ERROR_SUCCESS);
-    return platform::services::NewHandle(Kind::Manager, access);
+    if ((machine && *machine) || (database && std::strcmp(database, "ServicesActive") != 0))
+        return Done<SC_HANDLE>(ERROR_DATABASE_DOES_NOT_EXIST, nullptr);
+    if (s.managerError) return Done<SC_HANDLE>(s.managerError, nullptr);
+    if (!s.managerRights && (access & ~kAnonymousManagerAccess))
+        return Done<SC_HANDLE>(ERROR_ACCESS_DENIED, nullptr);
+    return Done(ERROR_SUCCESS, NewHandle(Kind::Manager, access));
 }
 
 SC_HANDLE OpenServiceA(SC_HANDLE manager, LPCSTR name, DWORD access) {
-    auto& m = M();
-    ++m.calls.openService;
+    const State& s = M().state;
+    ++M().calls.openService;
     DWORD error = ERROR_SUCCESS;
-    if (!platform::services::Find(manager, Kind::Manager))
+    if (!Find(manager, Kind::Manager))
         error = ERROR_INVALID_HANDLE;
-    else if (!name || !*name || std::strchr(name, '/') || std::strchr(name, '\\'))
+    else if (BadName(name))
         error = ERROR_INVALID_NAME;
-    else if (m.state.openServiceError)
-        error = m.state.openServiceError;
-    else if (!m.state.exists || !platform::services::SameText(name, platform::services::kServiceName))
+    else if (s.openServiceError)
+        error = s.openServiceError;
+    else if (!s.exists || !IsTheService(name))
         error = ERROR_SERVICE_DOES_NOT_EXIST;
-    else if (!m.state.serviceRights)
+    else if (!s.serviceRights)
         error = ERROR_ACCESS_DENIED;
-    SetLastError(error);
-    return error ? nullptr : platform::services::NewHandle(Kind::Service, access);
+    return Done(error, error ? nullptr : NewHandle(Kind::Service, access));
 }
 
 BOOL StartServiceA(SC_HANDLE service, DWORD, LPCSTR*) {
-    auto& m = M();
-    ++m.calls.startService;
-    const platform::services::Handle* h = platform::services::Find(service, Kind::Service);
+    State& s = M().state;
+    ++M().calls.startService;
+    const Handle* h = Find(service, Kind::Service);
     DWORD error = ERROR_SUCCESS;
     if (!h)
         error = ERROR_INVALID_HANDLE;
     else if (!(h->access & SERVICE_START))
         error = ERROR_ACCESS_DENIED;
-    else if (!m.state.exists)
+    else if (!s.exists)
         error = ERROR_SERVICE_DOES_NOT_EXIST;  // removed while the handle was open
-    else if (m.state.running)
+    else if (s.running)
         error = ERROR_SERVICE_ALREADY_RUNNING;
     else {
         // A kernel driver starts only from its file.
-        std::string file = platform::services::DriverFile();
+        std::string file = DriverFile();
         std::error_code ec;
         if (file.empty() || !fs::is_regular_file(file, ec)) error = ERROR_FILE_NOT_FOUND;
     }
-    SetLastError(error);
-    if (error) return FALSE;
-    m.state.running = true;
-    return TRUE;
+    if (!error) s.running = true;
+    return Done(error, error ? FALSE : TRUE);
 }
 
 SC_HANDLE CreateServiceA(SC_HANDLE manager, LPCSTR name, LPCSTR displayName, DWORD access, DWORD type,
                          DWORD start, DWORD errorControl, LPCSTR binaryPath, LPCSTR, LPDWORD, LPCSTR, LPCSTR,
                          LPCSTR) {
-    auto& m = M();
-    ++m.calls.createService;
-    const platform::services::Handle* h = platform::services::Find(manager, Kind::Manager);
+    State& s = M().state;
+    ++M().calls.createService;
+    const Handle* h = Find(manager, Kind::Manager);
     DWORD error = ERROR_SUCCESS;
     if (!h)
         error = ERROR_INVALID_HANDLE;
     else if (!(h->access & SC_MANAGER_CREATE_SERVICE))
         error = ERROR_ACCESS_DENIED;
-    else if (!name || !*name || std::strchr(name, '/') || std::strchr(name, '\\'))
+    else if (BadName(name))
         error = ERROR_INVALID_NAME;
     else if (!binaryPath || !*binaryPath)
         error = ERROR_INVALID_PARAMETER;
-    else if (m.state.createServiceError)
-        error = m.state.createServiceError;
-    else if (m.state.exists && platform::services::SameText(name, platform::services::kServiceName))
-        error = ERROR_SERVICE_EXISTS;
-    else if (!platform::services::SameText(name, platform::services::kServiceName))
+    else if (s.createServiceError)
+        error = s.createServiceError;
+    else if (!IsTheService(name))
         error = ERROR_ACCESS_DENIED;  // this manager keeps the one service only
-    SetLastError(error);
-    if (error) return nullptr;
-    auto& s = m.state;
+    else if (s.exists)
+        error = ERROR_SERVICE_EXISTS;
+    if (error) return Done<SC_HANDLE>(error, nullptr);
     s.exists = true;
     s.running = false;
     s.displayName = displayName ? displayName : name;
@@ -320,24 +290,18 @@ SC_HANDLE CreateServiceA(SC_HANDLE manager, LPCSTR name, LPCSTR displayName, DWO
     s.serviceType = type;
     s.startType = start;
     s.errorControl = errorControl;
-    return platform::services::NewHandle(Kind::Service, access);
+    return Done(ERROR_SUCCESS, NewHandle(Kind::Service, access));
 }
 
 BOOL CloseServiceHandle(SC_HANDLE handle) {
-    if (M().handles.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
+    if (M().handles.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0)
+        return Done(ERROR_INVALID_HANDLE, FALSE);
+    return Done(ERROR_SUCCESS, TRUE);
 }
 
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
     const std::string& dir = M().state.systemDirectory;
-    if (dir.empty() || platform::services::SystemFolder().empty()) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return 0;
-    }
+    if (dir.empty() || SystemFolder().empty()) return Done(ERROR_PATH_NOT_FOUND, 0u);
     UINT need = static_cast<UINT>(dir.size() + 1);
     if (!buffer || size < need) return need;
     std::memcpy(buffer, dir.c_str(), need);
@@ -346,27 +310,15 @@ UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
 
 BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
     ++M().calls.copyFile;
-    std::string source = from ? platform::services::HostPath(from) : "";
-    std::string target = to ? platform::services::HostPath(to) : "";
+    std::string source = from ? HostPath(from) : "";
+    std::string target = to ? HostPath(to) : "";
     std::error_code ec;
-    if (source.empty() || !fs::is_regular_file(source, ec)) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return FALSE;
-    }
-    if (target.empty()) {
-        SetLastError(ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    if (failIfExists && fs::exists(target, ec)) {
-        SetLastError(ERROR_FILE_EXISTS);
-        return FALSE;
-    }
-    if (!fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec)) {
-        SetLastError(ec == std::errc::permission_denied ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND);
-        return FALSE;
-    }
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
+    if (source.empty() || !fs::is_regular_file(source, ec)) return Done(ERROR_FILE_NOT_FOUND, FALSE);
+    if (target.empty()) return Done(ERROR_PATH_NOT_FOUND, FALSE);
+    if (failIfExists && fs::exists(target, ec)) return Done(ERROR_FILE_EXISTS, FALSE);
+    if (!fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec))
+        return Done(ec == std::errc::permission_denied ? ERROR_ACCESS_DENIED : ERROR_PATH_NOT_FOUND, FALSE);
+    return Done(ERROR_SUCCESS, TRUE);
 }
 
 LPSTR lstrcatA(LPSTR s1, LPCSTR s2) {
