@@ -1,7 +1,7 @@
 // The application framework as this program uses it: application object,
 // dialogs from templates with message maps and data exchange, CString,
 // buttons, menus, device contexts, message boxes and timers. The window
-// system behind it stays inside src/platform.
+// system behind it is installed at start-up and never appears here.
 #pragma once
 
 #include <string>
@@ -309,10 +309,14 @@ public:
     virtual BOOL InitInstance();
     HICON LoadIcon(UINT nIDResource) const;
     CWnd* m_pMainWnd = nullptr;
+    LPCSTR m_pszAppName;  // the name given, else nullptr
 
 protected:
     BOOL Enable3dControlsStatic() { return TRUE; }  // the look is the window system's
 };
+
+// The string that names the application where it was given no name.
+constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
 
 CWinApp* AfxGetApp();
 BOOL AfxEnableControlContainer();

@@ -2,8 +2,8 @@
 // the installed user side for the next step whenever it is idle.
 #include <vector>
 
+#include "platform/api/internal.h"
 #include "platform/clock.h"
-#include "platform/internal.h"
 #include "platform/trace.h"
 #include "platform/user.h"
 
@@ -44,12 +44,12 @@ HWND ActiveDialog() {
 INT_PTR RunModalLoop(HWND dialog) {
     Modal().push_back(dialog);
     if (g_user) g_user->Opened(dialog->tmpl ? dialog->tmpl->id : 0);
-    const bool live = TheSession().mode == Mode::Gui;
+    WindowSystem* ws = TheWindowSystem();
     while (!dialog->ended) {
-        UserSide::Step step = g_user ? g_user->Next() : live ? UserSide::Step::Wait : UserSide::Step::Leave;
-        if (step == UserSide::Step::Wait)
-            WaitForEvents();
-        else if (step == UserSide::Step::Leave)
+        UserSide::Step step = g_user ? g_user->Next() : UserSide::Step::Wait;
+        if (step == UserSide::Step::Wait && ws && ws->Live())
+            ws->WaitForEvents();
+        else if (step != UserSide::Step::Acted)
             CloseByDefault(dialog);
     }
     Modal().pop_back();
@@ -90,9 +90,13 @@ void Minimize(CWnd* dialog, bool iconic) {
     if (dialog && dialog->m_hWnd) SetIconic(dialog->m_hWnd, iconic);
 }
 
+bool Screenshot(CWnd* dialog, const std::string& path) {
+    return dialog && dialog->m_hWnd && dialog->m_hWnd->peer && dialog->m_hWnd->peer->Screenshot(path);
+}
+
 void LetTimePass(std::int64_t ms) {
     std::int64_t target = NowMs() + ms;
-    if (TheSession().mode == Mode::Gui) ServeUntil(target);
+    if (WindowSystem* ws = TheWindowSystem(); ws && ws->Live()) ws->ServeUntil(target);
     ClockAdvanceTo(target);
 }
 

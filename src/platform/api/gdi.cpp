@@ -1,8 +1,5 @@
 // Device contexts on a window's client-area surface: pixels, lines in the
 // original platform's convention, text through code page 437, icons.
-#include <QFontInfo>
-#include <QFontMetrics>
-#include <QPainter>
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -12,13 +9,11 @@
 #include <memory>
 #include <vector>
 
-#include "platform/internal.h"
+#include "platform/api/internal.h"
 
 struct HFONT__ {
-    QFont font;
-    int ascent = 0;
-    int cellHeight = 0;
-    int advance = 0;
+    platform::FontMetrics metrics;
+    std::unique_ptr<platform::FontPeer> peer;
     // Each byte's glyph as its inked pixels, rendered once on first use;
     // x is relative to the cell's left edge and may reach `margin` pixels
     // beyond it on either side.
@@ -29,10 +24,6 @@ struct HFONT__ {
     int margin = 0;
     std::array<std::vector<Ink>, 256> glyphs;
     std::array<bool, 256> rendered{};
-};
-
-struct HICON__ {
-    QImage image;
 };
 
 struct HDC__ {
@@ -63,15 +54,15 @@ void DeleteDC(HDC dc) {
     delete dc;
 }
 
-QImage* SurfaceOf(HDC dc) {
+Surface* SurfaceOf(HDC dc) {
     return (dc && dc->hwnd && dc->hwnd->isDialog) ? &dc->hwnd->surface : nullptr;
 }
 
-QRgb ToRgb(COLORREF c) {
-    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+std::uint32_t ToRgb(COLORREF c) {
+    return 0xFF000000u | static_cast<std::uint32_t>(GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c));
 }
-COLORREF ToColorref(QRgb c) {
-    return RGB(qRed(c), qGreen(c), qBlue(c));
+COLORREF ToColorref(std::uint32_t c) {
+    return RGB(static_cast<int>(c >> 16), static_cast<int>(c >> 8), static_cast<int>(c));
 }
 
 // Code page 437, bytes 0x80 to 0xFF.
@@ -99,31 +90,34 @@ HFONT DefaultFont() {
 
 // A byte's glyph, rendered on first use.
 const std::vector<HFONT__::Ink>& Glyph(HFONT f, unsigned char b) {
-    if (!f->rendered[b]) {
+    if (!f->rendered[b] && f->peer) {
         f->rendered[b] = true;
-        const QChar ch = b < 0x80 ? QChar(b) : QChar(kCp437High[b - 0x80]);
-        QImage img(f->advance + 2 * f->margin, f->cellHeight, QImage::Format_ARGB32_Premultiplied);
-        img.fill(Qt::transparent);
-        QPainter p(&img);
-        p.setFont(f->font);
-        p.setPen(Qt::black);
-        p.drawText(f->margin, f->ascent, QString(ch));
-        p.end();
-        for (int y = 0; y < img.height(); ++y)
-            for (int x = 0; x < img.width(); ++x)
-                if (int a = qAlpha(img.pixel(x, y)))
-                    f->glyphs[b].push_back(HFONT__::Ink{static_cast<short>(x - f->margin),
-                                                        static_cast<short>(y),
-                                                        static_cast<unsigned char>(a)});
+        const int w = f->metrics.advance + 2 * f->margin, h = f->metrics.cellHeight;
+        std::vector<unsigned char> coverage(static_cast<std::size_t>(w) * h);
+        f->peer->Render(b < 0x80 ? char32_t{b} : char32_t{kCp437High[b - 0x80]}, f->margin, f->metrics.ascent,
+                        w, h, coverage.data());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                if (unsigned char a = coverage[static_cast<std::size_t>(y) * w + x])
+                    f->glyphs[b].push_back(
+                        HFONT__::Ink{static_cast<short>(x - f->margin), static_cast<short>(y), a});
     }
     return f->glyphs[b];
 }
 
-}  // namespace
-
-QImage IconImage(HICON icon) {
-    return icon ? icon->image : QImage();
+// An icon pixel over a surface pixel.
+std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
+    const std::uint32_t a = src >> 24;
+    if (a == 0xFF) return src;
+    std::uint32_t out = 0xFF000000u;
+    for (int shift : {0, 8, 16}) {
+        const std::uint32_t s = (src >> shift) & 0xFF, d = (dst >> shift) & 0xFF;
+        out |= ((s * a + d * (255 - a) + 127) / 255) << shift;
+    }
+    return out;
 }
+
+}  // namespace
 
 HICON LoadIconResource(UINT id) {
     static std::map<UINT, std::unique_ptr<HICON__>> cache;
@@ -132,9 +126,9 @@ HICON LoadIconResource(UINT id) {
     const IconResource* res = FindIcon(id);
     if (!res) return nullptr;
     auto icon = std::make_unique<HICON__>();
-    icon->image = QImage(res->width, res->height, QImage::Format_ARGB32);
-    for (int y = 0; y < res->height; ++y)
-        for (int x = 0; x < res->width; ++x) icon->image.setPixel(x, y, res->pixels[y * res->width + x]);
+    icon->width = res->width;
+    icon->height = res->height;
+    icon->pixels.assign(res->pixels, res->pixels + std::size_t(res->width) * res->height);
     return cache.emplace(id, std::move(icon)).first->second.get();
 }
 
@@ -147,66 +141,31 @@ void ForgetWindowDCs(HWND hwnd) {
 
 using namespace platform;
 
-// The font mapper: a fixed-pitch request (or a Courier face) gets the
-// machine's monospaced font, Liberation Mono else DejaVu Sans Mono, as found
-// by fontconfig. A positive height is the cell height, and the font is the
-// largest pixel size whose cell fits in it; a negative one is the em size.
+// Fonts live until the process ends; the window system maps them.
 HFONT CreateFontIndirectA(const LOGFONT* lf) {
     if (!lf) return nullptr;
-    static std::vector<std::unique_ptr<HFONT__>> fonts;  // fonts live until the process ends
+    static std::vector<std::unique_ptr<HFONT__>> fonts;
     auto f = std::make_unique<HFONT__>();
-    const bool fixed = (lf->lfPitchAndFamily & 0x3) == 1 || std::strncmp(lf->lfFaceName, "Courier", 7) == 0;
-    QFont font(QStringLiteral("DejaVu Sans"));
-    if (fixed) {
-        font = QFont(QStringLiteral("Liberation Mono"));
-        font.setStyleHint(QFont::Monospace);
-        font.setFixedPitch(true);
-        if (QFontInfo(font).family() != QStringLiteral("Liberation Mono"))
-            font.setFamily(QStringLiteral("DejaVu Sans Mono"));
-    }
-    if (lf->lfWeight >= 600) font.setBold(true);
-    font.setItalic(lf->lfItalic != 0);
-    font.setUnderline(lf->lfUnderline != 0);
-    font.setStrikeOut(lf->lfStrikeOut != 0);
-    font.setHintingPreference(QFont::PreferFullHinting);
-    const long long requested = lf->lfHeight;
-    const int height =
-        requested == 0 ? 16 : static_cast<int>(std::min<long long>(std::llabs(requested), 1000));
-    if (requested > 0) {
-        int px = height;
-        for (; px > 1; --px) {
-            font.setPixelSize(px);
-            if (QFontMetrics(font).height() <= height) break;
-        }
-        font.setPixelSize(px);
-    } else {
-        font.setPixelSize(height);
-    }
-    QFontMetrics fm(font);
-    f->font = font;
-    f->ascent = fm.ascent();
-    f->cellHeight = requested > 0 ? height : fm.height();
-    f->advance = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
-    f->margin = f->advance / 2;
+    if (WindowSystem* ws = TheWindowSystem()) f->peer = ws->MapFont(*lf, f->metrics);
+    f->margin = f->metrics.advance / 2;
     fonts.push_back(std::move(f));
     return fonts.back().get();
 }
 
 COLORREF CDC::SetPixel(int x, int y, COLORREF color) {
-    // The chart's hot path: the surface is never shared, so its pixels are
-    // written in place without the image's copy-on-write checks.
-    QImage* s = SurfaceOf(m_hDC);
-    if (!s || x < 0 || y < 0 || x >= s->width() || y >= s->height()) return 0xFFFFFFFFu;
-    auto* row = reinterpret_cast<QRgb*>(const_cast<uchar*>(s->constScanLine(y)));
-    row[x] = ToRgb(color);
+    // The chart's hot path: one store, and a repaint request only where a
+    // display shows the surface.
+    Surface* s = SurfaceOf(m_hDC);
+    if (!s || x < 0 || y < 0 || x >= s->width || y >= s->height) return 0xFFFFFFFFu;
+    s->Row(y)[x] = ToRgb(color);
     if (m_hDC->hwnd->liveUpdates) SurfaceChanged(m_hDC->hwnd);
     return color;
 }
 
 COLORREF CDC::GetPixel(int x, int y) const {
-    QImage* s = SurfaceOf(m_hDC);
-    if (!s || x < 0 || y < 0 || x >= s->width() || y >= s->height()) return 0xFFFFFFFFu;
-    return ToColorref(reinterpret_cast<const QRgb*>(s->constScanLine(y))[x]);
+    Surface* s = SurfaceOf(m_hDC);
+    if (!s || x < 0 || y < 0 || x >= s->width || y >= s->height) return 0xFFFFFFFFu;
+    return ToColorref(s->Row(y)[x]);
 }
 
 CPoint CDC::MoveTo(int x, int y) {
@@ -225,7 +184,7 @@ CPoint CDC::MoveTo(int x, int y) {
 // same pixels. Only the steps that fall on the surface are walked.
 BOOL CDC::LineTo(int x, int y) {
     if (!m_hDC) return FALSE;
-    QImage* s = SurfaceOf(m_hDC);
+    Surface* s = SurfaceOf(m_hDC);
     const std::int64_t x0 = m_hDC->curX, y0 = m_hDC->curY;
     m_hDC->curX = x;
     m_hDC->curY = y;
@@ -237,8 +196,8 @@ BOOL CDC::LineTo(int x, int y) {
     const std::int64_t len = dMajor < 0 ? -dMajor : dMajor;  // pixels drawn
     const std::int64_t m = dMinor < 0 ? -dMinor : dMinor;
     const int sMajor = dMajor < 0 ? -1 : 1, sMinor = dMinor < 0 ? -1 : 1;
-    const std::int64_t majorSize = xMajor ? s->width() : s->height();
-    const std::int64_t minorSize = xMajor ? s->height() : s->width();
+    const std::int64_t majorSize = xMajor ? s->width : s->height;
+    const std::int64_t minorSize = xMajor ? s->height : s->width;
 
     // Steps i whose major coordinate major0 + sMajor * i lies on the surface.
     std::int64_t first = sMajor > 0 ? -major0 : major0 - (majorSize - 1);
@@ -262,13 +221,11 @@ BOOL CDC::LineTo(int x, int y) {
     }
     const auto twoM = static_cast<std::uint64_t>(2 * m);
 
-    uchar* bits = s->bits();
-    const std::int64_t stride = s->bytesPerLine();
     for (std::int64_t i = first; i <= last; ++i) {
         const std::int64_t a = major0 + sMajor * i, b = minor0 + sMinor * k;
         if (b >= 0 && b < minorSize) {
             const std::int64_t px = xMajor ? a : b, py = xMajor ? b : a;
-            reinterpret_cast<QRgb*>(bits + py * stride)[px] = qRgb(0, 0, 0);
+            s->Row(py)[px] = 0xFF000000u;
         }
         rem += twoM;  // m <= len: at most one minor step per major step
         if (rem >= twoLen) {
@@ -283,19 +240,15 @@ BOOL CDC::LineTo(int x, int y) {
 // Bytes through code page 437, one fixed cell each, top left at (x, y), in
 // black. In opaque mode the cells are first painted in the background colour.
 BOOL CDC::TextOut(int x, int y, LPCSTR text, int nCount) {
-    QImage* s = SurfaceOf(m_hDC);
+    Surface* s = SurfaceOf(m_hDC);
     if (!s || !text || nCount <= 0) return FALSE;
     HFONT f = m_hDC->font ? m_hDC->font : DefaultFont();
-    const std::int64_t w = s->width(), h = s->height(), cell = f->advance;
-    const std::int64_t left = x, top = y, right = left + cell * nCount, bottom = top + f->cellHeight;
-    uchar* bits = s->bits();
-    const std::int64_t stride = s->bytesPerLine();
-    auto at = [&](std::int64_t px, std::int64_t py) -> QRgb& {
-        return reinterpret_cast<QRgb*>(bits + py * stride)[px];
-    };
+    const std::int64_t w = s->width, h = s->height, cell = f->metrics.advance;
+    const std::int64_t left = x, top = y, right = left + cell * nCount, bottom = top + f->metrics.cellHeight;
+    auto at = [&](std::int64_t px, std::int64_t py) -> std::uint32_t& { return s->Row(py)[px]; };
     const std::int64_t x0 = std::max<std::int64_t>(left, 0), x1 = std::min(right, w);
     if (m_hDC->bkMode == OPAQUE && x0 < x1) {
-        const QRgb bk = ToRgb(m_hDC->bkColor);
+        const std::uint32_t bk = ToRgb(m_hDC->bkColor);
         for (std::int64_t py = std::max<std::int64_t>(top, 0); py < std::min(bottom, h); ++py)
             std::fill(&at(x0, py), &at(x0, py) + (x1 - x0), bk);
     }
@@ -307,10 +260,10 @@ BOOL CDC::TextOut(int x, int y, LPCSTR text, int nCount) {
         for (const HFONT__::Ink& ink : Glyph(f, static_cast<unsigned char>(text[i]))) {
             const std::int64_t px = cx + ink.x, py = top + ink.y;
             if (px < 0 || py < 0 || px >= w || py >= h) continue;
-            QRgb& d = at(px, py);
-            const int keep = 255 - ink.coverage;
-            d = qRgb((qRed(d) * keep + 127) / 255, (qGreen(d) * keep + 127) / 255,
-                     (qBlue(d) * keep + 127) / 255);
+            std::uint32_t& d = at(px, py);
+            const std::uint32_t keep = 255 - ink.coverage;
+            d = 0xFF000000u | (((d >> 16 & 0xFF) * keep + 127) / 255) << 16 |
+                (((d >> 8 & 0xFF) * keep + 127) / 255) << 8 | ((d & 0xFF) * keep + 127) / 255;
         }
     }
     SurfaceChanged(m_hDC->hwnd);
@@ -339,11 +292,16 @@ HFONT CDC::SelectObject(HFONT font) {
 }
 
 BOOL CDC::DrawIcon(int x, int y, HICON icon) {
-    QImage* s = SurfaceOf(m_hDC);
+    Surface* s = SurfaceOf(m_hDC);
     if (!s || !icon) return FALSE;
-    QPainter p(s);
-    p.drawImage(x, y, icon->image);
-    p.end();
+    for (int iy = 0; iy < icon->height; ++iy) {
+        for (int ix = 0; ix < icon->width; ++ix) {
+            const std::int64_t px = std::int64_t{x} + ix, py = std::int64_t{y} + iy;
+            if (px < 0 || py < 0 || px >= s->width || py >= s->height) continue;
+            std::uint32_t& d = s->Row(py)[px];
+            d = Over(icon->pixels[std::size_t(iy) * icon->width + ix], d);
+        }
+    }
     SurfaceChanged(m_hDC->hwnd);
     return TRUE;
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/internal.h"
+#include "platform/api/internal.h"
 
 namespace platform {
 namespace {

@@ -1,18 +1,14 @@
 // The application object, strings and message boxes.
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "platform/internal.h"
+#include "platform/api/internal.h"
 
 namespace platform {
-
-Session& TheSession() {
-    static Session s;
-    return s;
-}
 
 namespace {
 
@@ -21,7 +17,7 @@ CWinApp* g_app = nullptr;
 // A message box: its text and an OK button, as a dialog of its own.
 class CMessageBoxDlg : public CDialog {
 public:
-    CMessageBoxDlg(const char* text, UINT type) : CDialog(0), m_text(text ? text : "") {
+    CMessageBoxDlg(const char* text, UINT type, const char* caption) : CDialog(0), m_text(text ? text : "") {
         (void)type;
         // Width grows with the text, as the system's box does.
         int cx = std::clamp(static_cast<int>(m_text.size()) * 4 + 24, 120, 420);
@@ -33,7 +29,7 @@ public:
                                       14,   WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                       0};
         m_template = DialogTemplate{0,
-                                    "Pyrelle",
+                                    caption,
                                     WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
                                     0,
                                     cx,
@@ -92,7 +88,7 @@ BOOL CString::LoadString(UINT id) {
     return s != nullptr;
 }
 
-CWinApp::CWinApp(LPCSTR) {
+CWinApp::CWinApp(LPCSTR lpszAppName) : m_pszAppName(lpszAppName) {
     g_app = this;
 }
 CWinApp::~CWinApp() {
@@ -115,6 +111,9 @@ BOOL AfxEnableControlContainer() {
 int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
     std::string text = lpszText ? lpszText : "";
     ReportBox(text.c_str());
-    CMessageBoxDlg box(text.c_str(), nType);
+    // The caption is the application's name, else its title in the string table.
+    CWinApp* app = AfxGetApp();
+    const char* caption = app && app->m_pszAppName ? app->m_pszAppName : FindString(AFX_IDS_APP_TITLE);
+    CMessageBoxDlg box(text.c_str(), nType, caption ? caption : "");
     return static_cast<int>(box.DoModal());
 }

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "platform/internal.h"
+#include "platform/api/internal.h"
 
 namespace platform {
 namespace {
