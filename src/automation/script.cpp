@@ -158,7 +158,8 @@ void ScriptedUser::Execute(const ScriptLine& l) {
             if (actual.str() != l.text) Fail(l, 1, "expected '" + l.text + "', got '" + actual.str() + "'");
         }
     } else if (c == "minimize" || c == "restore") {
-        platform::Minimize(MainWindow(), c == "minimize");
+        if (CWnd* m = MainWindow())
+            m->SendMessage(WM_SYSCOMMAND, c == "minimize" ? SC_MINIMIZE : SC_RESTORE, 0);
     } else if (c == "screenshot") {
         if (!platform::Screenshot(MainWindow(), l.text)) Fail(l, 2, "cannot write the screenshot " + l.text);
     }

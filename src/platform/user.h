@@ -34,7 +34,6 @@ void Type(CWnd* control, const std::string& text);
 void Click(CWnd* control);
 // The Enter key in a dialog: the focused push button, else the default one, else IDOK.
 void PressEnter(CWnd* dialog);
-void Minimize(CWnd* dialog, bool iconic);
 // Writes a dialog's client area, controls included, as a PNG file.
 bool Screenshot(CWnd* dialog, const std::string& path);
 // Lets `ms` milliseconds of the platform clock pass; on a display, in real

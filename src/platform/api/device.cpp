@@ -1,11 +1,13 @@
 // Device I/O on the device namespace. Handles are numbers handed out once,
 // each tied to the device it opened, so a stale handle never reaches a
-// device that has gone.
+// device that has gone. Devices report their events to the trace hook.
 #include "platform/device.h"
 
 #include <cstdint>
 #include <map>
 #include <utility>
+
+#include "platform/trace.h"
 
 namespace platform {
 namespace {
@@ -15,22 +17,15 @@ struct Open {
     Device* device;
 };
 
-struct DeviceTable {
-    std::map<std::string, std::unique_ptr<Device>> devices;
-    std::map<std::uintptr_t, Open> handles;
-    std::uintptr_t next = 0x100;
-    DWORD lastError = 0;
-};
-
-DeviceTable& Table() {
-    static DeviceTable t;
-    return t;
-}
+std::map<std::string, std::unique_ptr<Device>> g_devices;
+std::map<std::uintptr_t, Open> g_handles;
+std::uintptr_t g_nextHandle = 0x100;
+DWORD g_lastError = 0;
+TraceSink g_trace = nullptr;
 
 Device* DeviceOf(HANDLE h) {
-    auto& t = Table();
-    auto it = t.handles.find(reinterpret_cast<std::uintptr_t>(h));
-    if (it == t.handles.end()) return nullptr;
+    auto it = g_handles.find(reinterpret_cast<std::uintptr_t>(h));
+    if (it == g_handles.end()) return nullptr;
     Device* d = FindDevice(it->second.path);
     return d == it->second.device ? d : nullptr;
 }
@@ -38,73 +33,61 @@ Device* DeviceOf(HANDLE h) {
 }  // namespace
 
 void InstallDevice(const std::string& path, std::unique_ptr<Device> device) {
-    auto& t = Table();
     if (device)
-        t.devices[path] = std::move(device);
+        g_devices[path] = std::move(device);
     else
-        t.devices.erase(path);
+        g_devices.erase(path);
 }
 
 Device* FindDevice(const std::string& path) {
-    auto& t = Table();
-    auto it = t.devices.find(path);
-    return it == t.devices.end() ? nullptr : it->second.get();
+    auto it = g_devices.find(path);
+    return it == g_devices.end() ? nullptr : it->second.get();
+}
+
+void SetTraceSink(TraceSink sink) {
+    g_trace = sink;
+}
+void Trace(const char* event) {
+    if (g_trace) g_trace(event);
 }
 
 }  // namespace platform
 
-using platform::Table;
+using namespace platform;
 
 DWORD GetLastError() {
-    return Table().lastError;
+    return g_lastError;
 }
 void SetLastError(DWORD code) {
-    Table().lastError = code;
+    g_lastError = code;
 }
 
 HANDLE CreateFileA(LPCSTR name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
-    platform::Device* device = name ? platform::FindDevice(name) : nullptr;
-    if (!device) {
-        SetLastError(ERROR_FILE_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    if (DWORD error = device->Open(); error != ERROR_SUCCESS) {
-        SetLastError(error);
-        return INVALID_HANDLE_VALUE;
-    }
-    SetLastError(ERROR_SUCCESS);
-    auto& t = Table();
-    const std::uintptr_t h = t.next;
-    t.next += 4;
-    t.handles[h] = platform::Open{name, device};
-    return reinterpret_cast<HANDLE>(h);
+    Device* device = name ? FindDevice(name) : nullptr;
+    const DWORD error = device ? device->Open() : ERROR_FILE_NOT_FOUND;
+    SetLastError(error);
+    if (error != ERROR_SUCCESS) return INVALID_HANDLE_VALUE;
+    g_handles[g_nextHandle] = Open{name, device};
+    g_nextHandle += 4;
+    return reinterpret_cast<HANDLE>(g_nextHandle - 4);
 }
 
 BOOL DeviceIoControl(HANDLE h, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
                      LPDWORD returned, void*) {
-    if (returned) *returned = 0;
-    platform::Device* device = platform::DeviceOf(h);
-    if (!device) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
     DWORD count = 0;
-    const DWORD error = device->Control(code, in, in ? inSize : 0, out, out ? outSize : 0, count);
+    Device* device = DeviceOf(h);
+    const DWORD error = device ? device->Control(code, in, in ? inSize : 0, out, out ? outSize : 0, count)
+                               : ERROR_INVALID_HANDLE;
     if (returned) *returned = count;
     SetLastError(error);
     return error == ERROR_SUCCESS ? TRUE : FALSE;
 }
 
 BOOL CloseHandle(HANDLE h) {
-    auto& t = Table();
-    auto it = t.handles.find(reinterpret_cast<std::uintptr_t>(h));
-    if (it == t.handles.end()) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    platform::Device* device = platform::DeviceOf(h);
-    t.handles.erase(it);
+    Device* device = DeviceOf(h);
+    const bool open = g_handles.erase(reinterpret_cast<std::uintptr_t>(h)) != 0;
+    // A device that has gone since is not told.
     if (device) device->Close();
-    SetLastError(ERROR_SUCCESS);
-    return TRUE;
+    SetLastError(open ? ERROR_SUCCESS : ERROR_INVALID_HANDLE);
+    return open ? TRUE : FALSE;
 }

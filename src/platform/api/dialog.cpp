@@ -1,9 +1,12 @@
 // The dialog manager: windows from templates, the client-area surface and
-// its default painting, the keyboard's Enter rule, and what the window system
-// is asked to show.
+// its default painting, the keyboard's Enter rule, what the window system is
+// asked to show, and the modal loops, which ask the installed user side for
+// the next step whenever a modal window is idle.
 #include <algorithm>
 
 #include "platform/api/internal.h"
+#include "platform/clock.h"
+#include "platform/user.h"
 
 namespace platform {
 namespace {
@@ -11,6 +14,28 @@ namespace {
 constexpr std::uint32_t kFace = 0xFFF0F0F0, kWhite = 0xFFFFFFFF;
 
 WindowSystem* g_windowSystem = nullptr;
+UserSide* g_user = nullptr;
+std::vector<HWND> g_modal;  // open modal windows, innermost last
+
+// The dialog's default push button, `otherwise` where it has none.
+int DefaultButton(HWND dialog, int otherwise) {
+    for (auto& c : dialog->children)
+        if (c->cls == ControlClass::Button && (c->style & 0xF) == BS_DEFPUSHBUTTON) otherwise = c->id;
+    return otherwise;
+}
+
+// Closes a window the user has left: its default push button, else IDCANCEL.
+void CloseByDefault(HWND dialog) {
+    SendTo(dialog, WM_COMMAND, MAKEWPARAM(DefaultButton(dialog, IDCANCEL), BN_CLICKED), 0);
+    if (!dialog->ended) {
+        dialog->ended = true;
+        dialog->result = IDCANCEL;
+    }
+}
+
+HWND HwndOf(CWnd* w) {
+    return w ? w->m_hWnd : nullptr;
+}
 
 // Dialog units to pixels, as the dialog manager rounds them.
 int DluToPixelX(int v) {
@@ -75,9 +100,9 @@ HWND CreateDialogWindow(const DialogTemplate& t, CDialog* owner) {
         hwnd->surface =
             Surface{width, height, std::vector<std::uint32_t>(std::size_t(width) * height, kFace)};
     if (t.style & WS_SYSMENU) {
-        hwnd->sysMenu = std::make_unique<Menu>();
-        hwnd->sysMenu->items = {{MF_STRING, SC_MOVE, "&Move"}, {MF_STRING, SC_CLOSE, "&Close"}};
-        hwnd->sysMenuHandle.m_impl = hwnd->sysMenu.get();
+        hwnd->sysMenu = std::make_unique<CMenu>();
+        hwnd->sysMenu->AppendMenu(MF_STRING, SC_MOVE, "&Move");
+        hwnd->sysMenu->AppendMenu(MF_STRING, SC_CLOSE, "&Close");
     }
     for (int i = 0; i < t.count; ++i) {
         const DialogControl& dc = t.controls[i];
@@ -136,6 +161,7 @@ void SetFocusTo(HWND hwnd) {
 void ShowDialog(HWND hwnd) {
     if (!hwnd->peer) return;
     HWND active = ActiveDialog();
+    hwnd->visible = true;
     hwnd->peer->Show(hwnd->parent == nullptr && active && active != hwnd);
     // The window's first paint.
     SendTo(hwnd, WM_PAINT, 0, 0);
@@ -158,14 +184,8 @@ void PressEnterIn(HWND dialog) {
     // Enter on a focused push button clicks it; anywhere else it is IDOK, or
     // the default push button where the dialog has one.
     HWND f = dialog->focus;
-    if (f && f->cls == ControlClass::Button && (f->style & 0xF) != BS_GROUPBOX) {
-        SendTo(dialog, WM_COMMAND, MAKEWPARAM(f->id, BN_CLICKED), 0);
-        return;
-    }
-    int id = IDOK;
-    for (auto& c : dialog->children)
-        if (c->cls == ControlClass::Button && (c->style & 0xF) == BS_DEFPUSHBUTTON) id = c->id;
-    SendTo(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    const bool button = f && f->cls == ControlClass::Button && (f->style & 0xF) != BS_GROUPBOX;
+    SendTo(dialog, WM_COMMAND, MAKEWPARAM(button ? f->id : DefaultButton(dialog, IDOK), BN_CLICKED), 0);
 }
 
 LRESULT DialogDefault(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
@@ -192,6 +212,67 @@ LRESULT DialogDefault(HWND hwnd, UINT message, WPARAM wParam, LPARAM) {
         default:
             return 0;
     }
+}
+
+HWND ActiveDialog() {
+    if (!g_modal.empty()) return g_modal.back();
+    CWinApp* app = AfxGetApp();
+    return app ? HwndOf(app->m_pMainWnd) : nullptr;
+}
+
+INT_PTR RunModalLoop(HWND dialog) {
+    g_modal.push_back(dialog);
+    if (g_user) g_user->Opened(dialog->tmpl ? dialog->tmpl->id : 0);
+    WindowSystem* ws = TheWindowSystem();
+    while (!dialog->ended) {
+        UserSide::Step step = g_user ? g_user->Next() : UserSide::Step::Wait;
+        if (step == UserSide::Step::Wait && ws && ws->Live())
+            ws->WaitForEvents();
+        else if (step != UserSide::Step::Acted)
+            CloseByDefault(dialog);
+    }
+    g_modal.pop_back();
+    return dialog->result;
+}
+
+void ReportBox(const char* text) {
+    if (g_user) g_user->Box(text);
+}
+
+void InstallUserSide(UserSide* user) {
+    g_user = user;
+}
+
+CWnd* ActiveWindow() {
+    HWND h = ActiveDialog();
+    return h ? h->owner : nullptr;
+}
+
+void Type(CWnd* control, const std::string& text) {
+    SetFocusTo(HwndOf(control));
+    SetText(HwndOf(control), text);
+}
+
+void Click(CWnd* control) {
+    HWND h = HwndOf(control);
+    if (!h || !h->parent) return;
+    if (h->cls == ControlClass::Button && (h->style & 0xF) != BS_GROUPBOX) SetFocusTo(h);
+    SendTo(h->parent, WM_COMMAND, MAKEWPARAM(h->id, BN_CLICKED), 0);
+}
+
+void PressEnter(CWnd* dialog) {
+    if (HWND h = HwndOf(dialog)) PressEnterIn(h);
+}
+
+bool Screenshot(CWnd* dialog, const std::string& path) {
+    HWND h = HwndOf(dialog);
+    return h && h->peer && h->peer->Screenshot(path);
+}
+
+void LetTimePass(std::int64_t ms) {
+    std::int64_t target = NowMs() + ms;
+    if (WindowSystem* ws = TheWindowSystem(); ws && ws->Live()) ws->ServeUntil(target);
+    ClockAdvanceTo(target);
 }
 
 }  // namespace platform

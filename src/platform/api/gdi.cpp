@@ -7,6 +7,7 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "platform/api/internal.h"
@@ -37,21 +38,9 @@ struct HDC__ {
 namespace platform {
 namespace {
 
-std::vector<HDC__*>& LiveDCs() {
-    static std::vector<HDC__*> dcs;
+std::vector<HDC>& LiveDCs() {
+    static std::vector<HDC> dcs;
     return dcs;
-}
-
-HDC NewDC(CWnd* w) {
-    auto* dc = new HDC__;
-    dc->hwnd = w ? w->m_hWnd : nullptr;
-    LiveDCs().push_back(dc);
-    return dc;
-}
-
-void DeleteDC(HDC dc) {
-    std::erase(LiveDCs(), dc);
-    delete dc;
 }
 
 Surface* SurfaceOf(HDC dc) {
@@ -65,18 +54,11 @@ COLORREF ToColorref(std::uint32_t c) {
     return RGB(static_cast<int>(c >> 16), static_cast<int>(c >> 8), static_cast<int>(c));
 }
 
-// Code page 437, bytes 0x80 to 0xFF.
-const char16_t kCp437High[128] = {
-    0x00C7, 0x00FC, 0x00E9, 0x00E2, 0x00E4, 0x00E0, 0x00E5, 0x00E7, 0x00EA, 0x00EB, 0x00E8, 0x00EF, 0x00EE,
-    0x00EC, 0x00C4, 0x00C5, 0x00C9, 0x00E6, 0x00C6, 0x00F4, 0x00F6, 0x00F2, 0x00FB, 0x00F9, 0x00FF, 0x00D6,
-    0x00DC, 0x00A2, 0x00A3, 0x00A5, 0x20A7, 0x0192, 0x00E1, 0x00ED, 0x00F3, 0x00FA, 0x00F1, 0x00D1, 0x00AA,
-    0x00BA, 0x00BF, 0x2310, 0x00AC, 0x00BD, 0x00BC, 0x00A1, 0x00AB, 0x00BB, 0x2591, 0x2592, 0x2593, 0x2502,
-    0x2524, 0x2561, 0x2562, 0x2556, 0x2555, 0x2563, 0x2551, 0x2557, 0x255D, 0x255C, 0x255B, 0x2510, 0x2514,
-    0x2534, 0x252C, 0x251C, 0x2500, 0x253C, 0x255E, 0x255F, 0x255A, 0x2554, 0x2569, 0x2566, 0x2560, 0x2550,
-    0x256C, 0x2567, 0x2568, 0x2564, 0x2565, 0x2559, 0x2558, 0x2552, 0x2553, 0x256B, 0x256A, 0x2518, 0x250C,
-    0x2588, 0x2584, 0x258C, 0x2590, 0x2580, 0x03B1, 0x00DF, 0x0393, 0x03C0, 0x03A3, 0x03C3, 0x00B5, 0x03C4,
-    0x03A6, 0x0398, 0x03A9, 0x03B4, 0x221E, 0x03C6, 0x03B5, 0x2229, 0x2261, 0x00B1, 0x2265, 0x2264, 0x2320,
-    0x2321, 0x00F7, 0x2248, 0x00B0, 0x2219, 0x00B7, 0x221A, 0x207F, 0x00B2, 0x25A0, 0x00A0};
+// Code page 437, bytes 0x80 to 0xFF (the last a no-break space).
+const char16_t kCp437High[] =
+    u"ÇüéâäàåçêëèïîìÄÅÉæÆôöòûùÿÖÜ¢£¥₧ƒáíóúñÑªº¿⌐¬½¼¡«»░▒▓│┤╡╢╖╕╣║╗╝╜╛┐"
+    u"└┴┬├─┼╞╟╚╔╩╦╠═╬╧╨╤╥╙╘╒╓╫╪┘┌█▄▌▐▀αßΓπΣσµτΦΘΩδ∞φε∩≡±≥≤⌠⌡÷≈°∙·√ⁿ²■\u00A0";
+static_assert(sizeof kCp437High / sizeof kCp437High[0] == 129);
 
 HFONT DefaultFont() {
     static HFONT f = [] {
@@ -105,7 +87,7 @@ const std::vector<HFONT__::Ink>& Glyph(HFONT f, unsigned char b) {
     return f->glyphs[b];
 }
 
-// An icon pixel over a surface pixel.
+// A pixel of `src`, its alpha over a surface pixel: an icon's, or black ink.
 std::uint32_t Over(std::uint32_t src, std::uint32_t dst) {
     const std::uint32_t a = src >> 24;
     if (a == 0xFF) return src;
@@ -169,12 +151,8 @@ COLORREF CDC::GetPixel(int x, int y) const {
 }
 
 CPoint CDC::MoveTo(int x, int y) {
-    CPoint old;
-    if (!m_hDC) return old;
-    old = CPoint{m_hDC->curX, m_hDC->curY};
-    m_hDC->curX = x;
-    m_hDC->curY = y;
-    return old;
+    if (!m_hDC) return CPoint{};
+    return CPoint{std::exchange(m_hDC->curX, x), std::exchange(m_hDC->curY, y)};
 }
 
 // The original platform's cosmetic line: one pixel per step of the major
@@ -260,10 +238,7 @@ BOOL CDC::TextOut(int x, int y, LPCSTR text, int nCount) {
         for (const HFONT__::Ink& ink : Glyph(f, static_cast<unsigned char>(text[i]))) {
             const std::int64_t px = cx + ink.x, py = top + ink.y;
             if (px < 0 || py < 0 || px >= w || py >= h) continue;
-            std::uint32_t& d = at(px, py);
-            const std::uint32_t keep = 255 - ink.coverage;
-            d = 0xFF000000u | (((d >> 16 & 0xFF) * keep + 127) / 255) << 16 |
-                (((d >> 8 & 0xFF) * keep + 127) / 255) << 8 | ((d & 0xFF) * keep + 127) / 255;
+            at(px, py) = Over(std::uint32_t{ink.coverage} << 24, at(px, py));
         }
     }
     SurfaceChanged(m_hDC->hwnd);
@@ -271,24 +246,13 @@ BOOL CDC::TextOut(int x, int y, LPCSTR text, int nCount) {
 }
 
 int CDC::SetBkMode(int mode) {
-    if (!m_hDC) return 0;
-    int old = m_hDC->bkMode;
-    m_hDC->bkMode = mode;
-    return old;
+    return m_hDC ? std::exchange(m_hDC->bkMode, mode) : 0;
 }
-
 COLORREF CDC::SetBkColor(COLORREF color) {
-    if (!m_hDC) return 0xFFFFFFFFu;
-    COLORREF old = m_hDC->bkColor;
-    m_hDC->bkColor = color;
-    return old;
+    return m_hDC ? std::exchange(m_hDC->bkColor, color) : 0xFFFFFFFFu;
 }
-
 HFONT CDC::SelectObject(HFONT font) {
-    if (!m_hDC) return nullptr;
-    HFONT old = m_hDC->font;
-    m_hDC->font = font;
-    return old;
+    return m_hDC ? std::exchange(m_hDC->font, font) : nullptr;
 }
 
 BOOL CDC::DrawIcon(int x, int y, HICON icon) {
@@ -306,25 +270,17 @@ BOOL CDC::DrawIcon(int x, int y, HICON icon) {
     return TRUE;
 }
 
+// A device context lives as long as its object; its window may go first.
 CClientDC::CClientDC(CWnd* pWnd) {
-    m_hDC = NewDC(pWnd);
+    m_hDC = new HDC__;
+    m_hDC->hwnd = pWnd ? pWnd->m_hWnd : nullptr;
+    LiveDCs().push_back(m_hDC);
 }
 CClientDC::~CClientDC() {
-    DeleteDC(m_hDC);
-}
-CPaintDC::CPaintDC(CWnd* pWnd) {
-    m_hDC = NewDC(pWnd);
-}
-CPaintDC::~CPaintDC() {
-    DeleteDC(m_hDC);
+    std::erase(LiveDCs(), m_hDC);
+    delete m_hDC;
 }
 
 int GetSystemMetrics(int nIndex) {
-    switch (nIndex) {
-        case SM_CXICON:
-        case SM_CYICON:
-            return 32;
-        default:
-            return 0;
-    }
+    return nIndex == SM_CXICON || nIndex == SM_CYICON ? 32 : 0;
 }

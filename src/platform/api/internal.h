@@ -13,16 +13,6 @@
 
 namespace platform {
 
-struct MenuItem {
-    UINT flags;
-    UINT_PTR id;
-    std::string text;
-};
-
-struct Menu {
-    std::vector<MenuItem> items;
-};
-
 // A client area's pixels, 0xFFRRGGBB, row by row.
 struct Surface {
     int width = 0, height = 0;
@@ -54,12 +44,12 @@ struct HWND__ {
     platform::Surface surface;  // the client area, drawn by device contexts
     bool liveUpdates = false;   // the window system shows the surface
     bool updatePending = false;
+    bool visible = false;
     bool ended = false;
     int result = 0;
     bool iconic = false;
     HWND focus = nullptr;
-    std::unique_ptr<platform::Menu> sysMenu;
-    CMenu sysMenuHandle;
+    std::unique_ptr<CMenu> sysMenu;
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
 };

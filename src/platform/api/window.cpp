@@ -7,21 +7,9 @@ namespace {
 
 // The window procedure of controls.
 LRESULT ControlProc(HWND c, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case BM_SETSTATE:
-            c->pushed = wParam != 0;
-            if (c->peer) c->peer->SetPushed(c->pushed);
-            return 0;
-        case BM_GETSTATE:
-            return c->pushed ? BST_PUSHED : 0;
-        case EM_SETSEL:
-            if (c->peer) c->peer->Select(static_cast<int>(wParam), static_cast<int>(lParam));
-            return 0;
-        case EM_GETSEL:
-            return c->peer ? c->peer->Selection() : 0;
-        default:
-            return 0;
-    }
+    if (message == BM_GETSTATE) return c->pushed ? BST_PUSHED : 0;
+    if (message == BM_SETSTATE) c->pushed = wParam != 0;
+    return c->peer ? c->peer->Control(message, wParam, lParam) : 0;
 }
 
 }  // namespace
@@ -83,19 +71,6 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
-void CWnd::OnSysCommand(UINT, LPARAM) {
-    Default();
-}
-void CWnd::OnPaint() {
-    Default();
-}
-HCURSOR CWnd::OnQueryDragIcon() {
-    return reinterpret_cast<HCURSOR>(Default());
-}
-void CWnd::OnTimer(UINT_PTR) {
-    Default();
-}
-
 CWnd* CWnd::GetDlgItem(int nID) const {
     HWND c = FindChild(m_hWnd, nID);
     return c ? c->owner : nullptr;
@@ -115,12 +90,8 @@ void CWnd::GetWindowText(CString& text) const {
 
 BOOL CWnd::IsWindowVisible() const {
     if (!m_hWnd) return FALSE;
-    if (m_hWnd->isDialog) return m_hWnd->peer && m_hWnd->peer->Visible();
+    if (m_hWnd->isDialog) return m_hWnd->visible;
     return (m_hWnd->style & WS_VISIBLE) ? TRUE : FALSE;
-}
-
-BOOL CWnd::IsWindowEnabled() const {
-    return m_hWnd ? TRUE : FALSE;
 }
 
 BOOL CWnd::IsIconic() const {
@@ -145,17 +116,8 @@ CWnd* CWnd::GetFocus() {
     return d && d->focus ? d->focus->owner : nullptr;
 }
 
-void CWnd::Invalidate(BOOL) {
-    if (m_hWnd && m_hWnd->isDialog) SendTo(m_hWnd, WM_PAINT, 0, 0);
-}
-
 CMenu* CWnd::GetSystemMenu(BOOL) const {
-    return (m_hWnd && m_hWnd->sysMenu) ? &m_hWnd->sysMenuHandle : nullptr;
-}
-
-HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
-    return reinterpret_cast<HICON>(
-        SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
+    return m_hWnd ? m_hWnd->sysMenu.get() : nullptr;
 }
 
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -178,37 +140,9 @@ BOOL CWnd::KillTimer(UINT_PTR nIDEvent) {
     return m_hWnd && ClockKillTimer(m_hWnd, nIDEvent);
 }
 
-// ---------------------------------------------------------------- CButton, CMenu
+// ---------------------------------------------------------------- CButton
 UINT CButton::GetState() const {
     return static_cast<UINT>(SendTo(m_hWnd, BM_GETSTATE, 0, 0));
-}
-void CButton::SetState(BOOL bHighlight) {
-    SendTo(m_hWnd, BM_SETSTATE, bHighlight, 0);
-}
-
-BOOL CMenu::AppendMenu(UINT nFlags, UINT_PTR nIDNewItem, LPCSTR lpszNewItem) {
-    auto* m = static_cast<Menu*>(m_impl);
-    if (!m) return FALSE;
-    m->items.push_back({nFlags, (nFlags & MF_SEPARATOR) ? 0 : nIDNewItem, lpszNewItem ? lpszNewItem : ""});
-    return TRUE;
-}
-
-int CMenu::GetMenuItemCount() const {
-    auto* m = static_cast<Menu*>(m_impl);
-    return m ? static_cast<int>(m->items.size()) : -1;
-}
-
-UINT CMenu::GetMenuItemID(int nPos) const {
-    auto* m = static_cast<Menu*>(m_impl);
-    if (!m || nPos < 0 || nPos >= static_cast<int>(m->items.size())) return static_cast<UINT>(-1);
-    return static_cast<UINT>(m->items[static_cast<std::size_t>(nPos)].id);
-}
-
-int CMenu::GetMenuString(int nPos, CString& text) const {
-    auto* m = static_cast<Menu*>(m_impl);
-    if (!m || nPos < 0 || nPos >= static_cast<int>(m->items.size())) return 0;
-    text = CString(m->items[static_cast<std::size_t>(nPos)].text);
-    return text.GetLength();
 }
 
 // ---------------------------------------------------------------- CDialog
@@ -252,29 +186,10 @@ void CDialog::EndDialog(int nResult) {
     if (!m_hWnd) return;
     m_hWnd->ended = true;
     m_hWnd->result = nResult;
+    m_hWnd->visible = false;
     if (m_hWnd->peer) m_hWnd->peer->Hide();
 }
 
 bool CDialog::IsEnded() const {
     return m_hWnd && m_hWnd->ended;
-}
-
-BOOL CDialog::OnInitDialog() {
-    UpdateData(FALSE);
-    return TRUE;
-}
-
-void CDialog::OnOK() {
-    if (!UpdateData(TRUE)) return;
-    EndDialog(IDOK);
-}
-
-void CDialog::OnCancel() {
-    EndDialog(IDCANCEL);
-}
-
-void CDialog::DoDataExchange(CDataExchange*) {}
-
-LRESULT CDialog::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return CWnd::DefWindowProc(message, wParam, lParam);
 }

@@ -19,15 +19,12 @@ public:
     virtual std::string Text() const = 0;
     virtual void SetText(const std::string& text) = 0;
     virtual void Focus() = 0;
-    // Controls: a push button's pushed look; an edit's selection (0, -1: all).
-    virtual void SetPushed(bool) {}
-    virtual void Select(int, int) {}
-    virtual LRESULT Selection() const { return 0; }  // MAKEWPARAM(start, end)
+    // A control's own messages: BM_SETSTATE, EM_SETSEL and EM_GETSEL.
+    virtual LRESULT Control(UINT, WPARAM, LPARAM) { return 0; }
     // Dialogs. Repaint shows the surface soon, once however often it is
     // asked until then, and clears the dialog's updatePending when it does.
     virtual void Show(bool /*appModal*/) {}
     virtual void Hide() {}
-    virtual bool Visible() const { return false; }
     virtual void SetIconic(bool) {}
     virtual void Repaint() {}
     virtual void SetIcon(HICON) {}

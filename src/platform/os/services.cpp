@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -16,8 +17,6 @@ namespace fs = std::filesystem;
 
 namespace platform::services {
 namespace {
-
-constexpr DWORD kAnonymousManagerAccess = SC_MANAGER_CONNECT;
 
 enum class Kind { Manager, Service };
 struct Handle {
@@ -35,39 +34,28 @@ struct Manager {
     std::uintptr_t nextHandle = 0x5C0;
     std::string folder;  // the system folder's host path
     bool prepared = false;
-};
-
-Manager& M() {
-    static Manager m;
-    return m;
-}
+} g_m;
 
 SC_HANDLE NewHandle(Kind kind, DWORD access) {
-    std::uintptr_t h = M().nextHandle;
-    M().nextHandle += 4;
-    M().handles[h] = Handle{kind, access};
-    return reinterpret_cast<SC_HANDLE>(h);
+    g_m.handles[g_m.nextHandle] = Handle{kind, access};
+    g_m.nextHandle += 4;
+    return reinterpret_cast<SC_HANDLE>(g_m.nextHandle - 4);
 }
 
 const Handle* Find(SC_HANDLE h, Kind kind) {
-    auto it = M().handles.find(reinterpret_cast<std::uintptr_t>(h));
-    return it != M().handles.end() && it->second.kind == kind ? &it->second : nullptr;
+    auto it = g_m.handles.find(reinterpret_cast<std::uintptr_t>(h));
+    return it != g_m.handles.end() && it->second.kind == kind ? &it->second : nullptr;
 }
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
+// Names and paths compare without regard to ASCII case, as the system's do.
 bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Lower(a[i]) != Lower(b[i])) return false;
-    return true;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    return std::ranges::equal(a, b, [&](char x, char y) { return lower(x) == lower(y); });
 }
 
-// The one service's name: any other is no service of this manager.
+// The manager's one service: any other name is no service of this manager.
 bool IsTheService(const char* name) {
-    return !M().state.name.empty() && SameText(name, M().state.name);
+    return !g_m.state.name.empty() && SameText(name, g_m.state.name);
 }
 
 bool BadName(const char* name) {
@@ -78,34 +66,27 @@ bool BadName(const char* name) {
 // would leave the folder it is relative to.
 std::string Levels(std::string_view path) {
     std::string out;
-    std::size_t start = 0;
-    while (start <= path.size()) {
-        std::size_t end = path.find('\\', start);
-        if (end == std::string_view::npos) end = path.size();
+    for (std::size_t start = 0; start <= path.size();) {
+        std::size_t end = std::min(path.find('\\', start), path.size());
         std::string_view level = path.substr(start, end - start);
         if (level == "..") return "";
-        if (!level.empty() && level != ".") {
-            if (!out.empty()) out += '/';
-            out += level;
-        }
+        if (!level.empty() && level != ".") out.append(out.empty() ? 0 : 1, '/').append(level);
         start = end + 1;
     }
     return out;
 }
 
+std::string Env(const std::string& name) {
+    const char* v = name.empty() ? nullptr : std::getenv(name.c_str());
+    return v ? v : "";
+}
+
 std::string DefaultFolder() {
-    const Manager& m = M();
-    const char* own = m.folderVariable.empty() ? nullptr : std::getenv(m.folderVariable.c_str());
-    if (own && *own) return own;
-    std::string base = "/tmp";
-    for (const char* var : {"XDG_RUNTIME_DIR", "TMPDIR"}) {
-        const char* v = std::getenv(var);
-        if (v && v[0] == '/') {
-            base = v;
-            break;
-        }
-    }
-    return base + "/" + m.folderStem + "-" + std::to_string(geteuid());
+    if (std::string own = Env(g_m.folderVariable); !own.empty()) return own;
+    std::string base = Env("XDG_RUNTIME_DIR");
+    if (!base.starts_with('/')) base = Env("TMPDIR");
+    if (!base.starts_with('/')) base = "/tmp";
+    return base + "/" + g_m.folderStem + "-" + std::to_string(geteuid());
 }
 
 // A real folder (not a link) of this user: another user's folder in a shared
@@ -115,15 +96,48 @@ bool OwnFolder(const std::string& path) {
     return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
 }
 
+// The host folder of the system directory, made if missing; "" when it
+// cannot be made or is not the program's own.
+std::string SystemFolder() {
+    if (g_m.prepared) return g_m.folder;
+    if (g_m.folder.empty()) g_m.folder = DefaultFolder();
+    const std::string& folder = g_m.folder;
+    std::error_code ec;
+    if (mkdir(folder.c_str(), 0700) != 0) fs::create_directories(folder, ec);
+    std::string drivers = folder + "/Drivers";
+    mkdir(drivers.c_str(), 0755);
+    if (!OwnFolder(folder) || !OwnFolder(drivers)) return "";
+    g_m.prepared = true;
+    return folder;
+}
+
+// The host path of a Windows path, or "" when it maps nowhere.
+std::string HostPath(const std::string& path) {
+    const std::string& system = g_m.state.systemDirectory;
+    if (!system.empty() && path.size() > system.size() && path[system.size()] == '\\' &&
+        SameText(std::string_view(path).substr(0, system.size()), system)) {
+        std::string folder = SystemFolder();
+        std::string rest = Levels(std::string_view(path).substr(system.size() + 1));
+        return folder.empty() || rest.empty() ? "" : folder + "/" + rest;
+    }
+    // Any other absolute path (a drive, a root or a share) is not emulated.
+    if (path.empty() || path[0] == '\\' || path.find(':') != std::string::npos) return "";
+    return Levels(path);
+}
+
 // The host path of the service's driver file: a path name without a drive
 // is relative to the Windows folder, the parent of the system directory.
 std::string DriverFile() {
-    const std::string& image = M().state.binaryPath;
+    const std::string& image = g_m.state.binaryPath;
     if (image.find(':') != std::string::npos) return HostPath(image);
-    const std::string& system = M().state.systemDirectory;
+    const std::string& system = g_m.state.systemDirectory;
     std::size_t cut = system.rfind('\\');
-    if (cut == std::string::npos) return "";
-    return HostPath(system.substr(0, cut + 1) + image);
+    return cut == std::string::npos ? "" : HostPath(system.substr(0, cut + 1) + image);
+}
+
+bool IsFile(const std::string& path) {
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(path, ec);
 }
 
 // Sets the error of the call and returns `result`.
@@ -136,73 +150,43 @@ T Done(DWORD error, T result) {
 }  // namespace
 
 void Setup(const State& start, const std::string& folderVariable, const std::string& folderStem) {
-    M().start = start;
-    M().folderVariable = folderVariable;
-    M().folderStem = folderStem;
+    g_m.start = start;
+    g_m.folderVariable = folderVariable;
+    g_m.folderStem = folderStem;
     Reset();
 }
 
 void Reset() {
-    Reset(M().start);
+    Reset(g_m.start);
 }
 
 void Reset(const State& state) {
-    Manager& m = M();
-    m.state = state;
-    m.calls = Calls{};
-    m.handles.clear();
+    g_m.state = state;
+    g_m.calls = Calls{};
+    g_m.handles.clear();
     // Chosen now: the window system may set a runtime directory of its own later.
-    m.folder = state.systemFolder.empty() ? DefaultFolder() : state.systemFolder;
-    m.prepared = false;
+    g_m.folder = state.systemFolder.empty() ? DefaultFolder() : state.systemFolder;
+    g_m.prepared = false;
 }
 
 void PlaceDriverFile() {
-    const State& s = M().state;
-    std::string file = s.exists ? DriverFile() : "";
+    std::string file = g_m.state.exists ? DriverFile() : "";
     std::error_code ec;
     if (!file.empty() && !fs::exists(file, ec))
-        std::ofstream(file, std::ios::binary) << s.name << " kernel driver (emulated)\n";
+        std::ofstream(file, std::ios::binary) << g_m.state.name << " kernel driver (emulated)\n";
 }
 
 bool ServiceRunning(const std::string& name) {
-    return IsTheService(name.c_str()) && M().state.exists && M().state.running;
+    return IsTheService(name.c_str()) && g_m.state.exists && g_m.state.running;
 }
-
 const State& Current() {
-    return M().state;
+    return g_m.state;
 }
 const Calls& CallCounts() {
-    return M().calls;
+    return g_m.calls;
 }
 int OpenHandleCount() {
-    return static_cast<int>(M().handles.size());
-}
-
-std::string SystemFolder() {
-    Manager& m = M();
-    if (m.prepared) return m.folder;
-    if (m.folder.empty()) m.folder = DefaultFolder();
-    const std::string& folder = m.folder;
-    std::error_code ec;
-    if (mkdir(folder.c_str(), 0700) != 0) fs::create_directories(folder, ec);
-    std::string drivers = folder + "/Drivers";
-    mkdir(drivers.c_str(), 0755);
-    if (!OwnFolder(folder) || !OwnFolder(drivers)) return "";
-    m.prepared = true;
-    return folder;
-}
-
-std::string HostPath(const std::string& path) {
-    const std::string& system = M().state.systemDirectory;
-    if (!system.empty() && path.size() > system.size() && path[system.size()] == '\\' &&
-        SameText(std::string_view(path).substr(0, system.size()), system)) {
-        std::string folder = SystemFolder();
-        std::string rest = Levels(std::string_view(path).substr(system.size() + 1));
-        return folder.empty() || rest.empty() ? "" : folder + "/" + rest;
-    }
-    // Any other absolute path (a drive, a root or a share) is not emulated.
-    if (path.empty() || path[0] == '\\' || path.find(':') != std::string::npos) return "";
-    return Levels(path);
+    return static_cast<int>(g_m.handles.size());
 }
 
 }  // namespace platform::services
@@ -210,53 +194,42 @@ std::string HostPath(const std::string& path) {
 using namespace platform::services;
 
 SC_HANDLE OpenSCManagerA(LPCSTR machine, LPCSTR database, DWORD access) {
-    const State& s = M().state;
-    ++M().calls.openManager;
+    const State& s = g_m.state;
+    ++g_m.calls.openManager;
     // Only the local machine's active database exists.
     if ((machine && *machine) || (database && std::strcmp(database, "ServicesActive") != 0))
         return Done<SC_HANDLE>(ERROR_DATABASE_DOES_NOT_EXIST, nullptr);
     if (s.managerError) return Done<SC_HANDLE>(s.managerError, nullptr);
-    if (!s.managerRights && (access & ~kAnonymousManagerAccess))
+    // Without rights, the manager opens for connecting alone.
+    if (!s.managerRights && (access & ~SC_MANAGER_CONNECT))
         return Done<SC_HANDLE>(ERROR_ACCESS_DENIED, nullptr);
     return Done(ERROR_SUCCESS, NewHandle(Kind::Manager, access));
 }
 
 SC_HANDLE OpenServiceA(SC_HANDLE manager, LPCSTR name, DWORD access) {
-    const State& s = M().state;
-    ++M().calls.openService;
-    DWORD error = ERROR_SUCCESS;
-    if (!Find(manager, Kind::Manager))
-        error = ERROR_INVALID_HANDLE;
-    else if (BadName(name))
-        error = ERROR_INVALID_NAME;
-    else if (s.openServiceError)
-        error = s.openServiceError;
-    else if (!s.exists || !IsTheService(name))
-        error = ERROR_SERVICE_DOES_NOT_EXIST;
-    else if (!s.serviceRights)
-        error = ERROR_ACCESS_DENIED;
+    const State& s = g_m.state;
+    ++g_m.calls.openService;
+    const DWORD error = !Find(manager, Kind::Manager)      ? ERROR_INVALID_HANDLE
+                        : BadName(name)                    ? ERROR_INVALID_NAME
+                        : s.openServiceError               ? s.openServiceError
+                        : !s.exists || !IsTheService(name) ? ERROR_SERVICE_DOES_NOT_EXIST
+                        : !s.serviceRights                 ? ERROR_ACCESS_DENIED
+                                                           : ERROR_SUCCESS;
     return Done(error, error ? nullptr : NewHandle(Kind::Service, access));
 }
 
 BOOL StartServiceA(SC_HANDLE service, DWORD, LPCSTR*) {
-    State& s = M().state;
-    ++M().calls.startService;
+    State& s = g_m.state;
+    ++g_m.calls.startService;
     const Handle* h = Find(service, Kind::Service);
-    DWORD error = ERROR_SUCCESS;
-    if (!h)
-        error = ERROR_INVALID_HANDLE;
-    else if (!(h->access & SERVICE_START))
-        error = ERROR_ACCESS_DENIED;
-    else if (!s.exists)
-        error = ERROR_SERVICE_DOES_NOT_EXIST;  // removed while the handle was open
-    else if (s.running)
-        error = ERROR_SERVICE_ALREADY_RUNNING;
-    else {
-        // A kernel driver starts only from its file.
-        std::string file = DriverFile();
-        std::error_code ec;
-        if (file.empty() || !fs::is_regular_file(file, ec)) error = ERROR_FILE_NOT_FOUND;
-    }
+    // The service may have gone while the handle was open; a kernel driver
+    // starts only from its file.
+    const DWORD error = !h                             ? ERROR_INVALID_HANDLE
+                        : !(h->access & SERVICE_START) ? ERROR_ACCESS_DENIED
+                        : !s.exists                    ? ERROR_SERVICE_DOES_NOT_EXIST
+                        : s.running                    ? ERROR_SERVICE_ALREADY_RUNNING
+                        : !IsFile(DriverFile())        ? ERROR_FILE_NOT_FOUND
+                                                       : ERROR_SUCCESS;
     if (!error) s.running = true;
     return Done(error, error ? FALSE : TRUE);
 }
@@ -264,24 +237,18 @@ BOOL StartServiceA(SC_HANDLE service, DWORD, LPCSTR*) {
 SC_HANDLE CreateServiceA(SC_HANDLE manager, LPCSTR name, LPCSTR displayName, DWORD access, DWORD type,
                          DWORD start, DWORD errorControl, LPCSTR binaryPath, LPCSTR, LPDWORD, LPCSTR, LPCSTR,
                          LPCSTR) {
-    State& s = M().state;
-    ++M().calls.createService;
+    State& s = g_m.state;
+    ++g_m.calls.createService;
     const Handle* h = Find(manager, Kind::Manager);
-    DWORD error = ERROR_SUCCESS;
-    if (!h)
-        error = ERROR_INVALID_HANDLE;
-    else if (!(h->access & SC_MANAGER_CREATE_SERVICE))
-        error = ERROR_ACCESS_DENIED;
-    else if (BadName(name))
-        error = ERROR_INVALID_NAME;
-    else if (!binaryPath || !*binaryPath)
-        error = ERROR_INVALID_PARAMETER;
-    else if (s.createServiceError)
-        error = s.createServiceError;
-    else if (!IsTheService(name))
-        error = ERROR_ACCESS_DENIED;  // this manager keeps the one service only
-    else if (s.exists)
-        error = ERROR_SERVICE_EXISTS;
+    // This manager keeps the one service only.
+    const DWORD error = !h                                         ? ERROR_INVALID_HANDLE
+                        : !(h->access & SC_MANAGER_CREATE_SERVICE) ? ERROR_ACCESS_DENIED
+                        : BadName(name)                            ? ERROR_INVALID_NAME
+                        : !binaryPath || !*binaryPath              ? ERROR_INVALID_PARAMETER
+                        : s.createServiceError                     ? s.createServiceError
+                        : !IsTheService(name)                      ? ERROR_ACCESS_DENIED
+                        : s.exists                                 ? ERROR_SERVICE_EXISTS
+                                                                   : ERROR_SUCCESS;
     if (error) return Done<SC_HANDLE>(error, nullptr);
     s.exists = true;
     s.running = false;
@@ -294,13 +261,12 @@ SC_HANDLE CreateServiceA(SC_HANDLE manager, LPCSTR name, LPCSTR displayName, DWO
 }
 
 BOOL CloseServiceHandle(SC_HANDLE handle) {
-    if (M().handles.erase(reinterpret_cast<std::uintptr_t>(handle)) == 0)
-        return Done(ERROR_INVALID_HANDLE, FALSE);
-    return Done(ERROR_SUCCESS, TRUE);
+    const bool open = g_m.handles.erase(reinterpret_cast<std::uintptr_t>(handle)) != 0;
+    return Done(open ? ERROR_SUCCESS : ERROR_INVALID_HANDLE, open ? TRUE : FALSE);
 }
 
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
-    const std::string& dir = M().state.systemDirectory;
+    const std::string& dir = g_m.state.systemDirectory;
     if (dir.empty() || SystemFolder().empty()) return Done(ERROR_PATH_NOT_FOUND, 0u);
     UINT need = static_cast<UINT>(dir.size() + 1);
     if (!buffer || size < need) return need;
@@ -309,11 +275,10 @@ UINT GetSystemDirectoryA(LPSTR buffer, UINT size) {
 }
 
 BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
-    ++M().calls.copyFile;
-    std::string source = from ? HostPath(from) : "";
-    std::string target = to ? HostPath(to) : "";
+    ++g_m.calls.copyFile;
+    std::string source = from ? HostPath(from) : "", target = to ? HostPath(to) : "";
     std::error_code ec;
-    if (source.empty() || !fs::is_regular_file(source, ec)) return Done(ERROR_FILE_NOT_FOUND, FALSE);
+    if (!IsFile(source)) return Done(ERROR_FILE_NOT_FOUND, FALSE);
     if (target.empty()) return Done(ERROR_PATH_NOT_FOUND, FALSE);
     if (failIfExists && fs::exists(target, ec)) return Done(ERROR_FILE_EXISTS, FALSE);
     if (!fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec))
@@ -322,6 +287,5 @@ BOOL CopyFileA(LPCSTR from, LPCSTR to, BOOL failIfExists) {
 }
 
 LPSTR lstrcatA(LPSTR s1, LPCSTR s2) {
-    if (!s1 || !s2) return nullptr;
-    return std::strcat(s1, s2);
+    return s1 && s2 ? std::strcat(s1, s2) : nullptr;
 }

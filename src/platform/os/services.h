@@ -62,10 +62,5 @@ const State& Current();
 const Calls& CallCounts();
 // Manager and service handles not yet closed.
 int OpenHandleCount();
-// The host folder of the system directory, made if missing; "" when it
-// cannot be made or is not the program's own.
-std::string SystemFolder();
-// The host path of a Windows path, or "" when it maps nowhere.
-std::string HostPath(const std::string& windowsPath);
 
 }  // namespace platform::services

@@ -34,7 +34,7 @@ public:
     void ShowSystemMenu() {
         if (!m_hwnd->sysMenu) return;
         QMenu menu(this);
-        for (const auto& item : m_hwnd->sysMenu->items) {
+        for (const auto& item : m_hwnd->sysMenu->Items()) {
             if (item.flags & MF_SEPARATOR) {
                 menu.addSeparator();
                 continue;
@@ -99,56 +99,39 @@ private:
 };
 
 // A window's widget: a dialog's own, which goes with it, or a control's.
+// The window's text is the widget's property `text` names (none: no text).
 class Peer : public WindowPeer {
 public:
-    Peer(HWND hwnd, QWidget* widget, bool live)
-        : m_hwnd(hwnd), m_w(widget), m_live(live), m_own(hwnd->isDialog) {}
+    Peer(HWND hwnd, QWidget* widget, const char* text, bool live)
+        : m_hwnd(hwnd), m_w(widget), m_text(text), m_live(live), m_own(hwnd->isDialog) {}
     ~Peer() override {
         if (m_own) delete m_w.data();
     }
 
     std::string Text() const override {
-        if (!m_w) return {};
-        if (m_own) return m_w->windowTitle().toLatin1().toStdString();
-        if (auto* e = qobject_cast<QLineEdit*>(m_w)) return e->text().toLatin1().toStdString();
-        if (auto* b = qobject_cast<QPushButton*>(m_w)) return b->text().toLatin1().toStdString();
-        if (auto* g = qobject_cast<QGroupBox*>(m_w)) return g->title().toLatin1().toStdString();
-        if (auto* l = qobject_cast<QLabel*>(m_w)) return l->text().toLatin1().toStdString();
-        return {};
+        return m_w && m_text ? m_w->property(m_text).toString().toLatin1().toStdString() : std::string();
     }
     void SetText(const std::string& text) override {
-        if (!m_w) return;
-        QString s = QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-        if (m_own)
-            m_w->setWindowTitle(s);
-        else if (auto* e = qobject_cast<QLineEdit*>(m_w))
-            e->setText(s);
-        else if (auto* b = qobject_cast<QPushButton*>(m_w))
-            b->setText(s);
-        else if (auto* g = qobject_cast<QGroupBox*>(m_w))
-            g->setTitle(s);
-        else if (auto* l = qobject_cast<QLabel*>(m_w))
-            l->setText(s);
+        if (m_w && m_text)
+            m_w->setProperty(m_text, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
     }
     void Focus() override {
         if (m_w) m_w->setFocus(Qt::OtherFocusReason);
     }
-    void SetPushed(bool down) override {
-        if (auto* b = qobject_cast<QPushButton*>(m_w.data())) b->setDown(down);
-    }
-    void Select(int start, int end) override {
+    LRESULT Control(UINT message, WPARAM wParam, LPARAM lParam) override {
         auto* e = qobject_cast<QLineEdit*>(m_w.data());
-        if (e && start == 0 && end == -1)
+        if (auto* b = qobject_cast<QPushButton*>(m_w.data()); b && message == BM_SETSTATE) b->setDown(wParam);
+        if (!e || (message != EM_SETSEL && message != EM_GETSEL)) return 0;
+        if (message == EM_SETSEL && wParam == 0 && lParam == -1) {
             e->selectAll();
-        else if (e)
-            e->setSelection(start, static_cast<int>(static_cast<long long>(end) - start));
-    }
-    LRESULT Selection() const override {
-        auto* e = qobject_cast<QLineEdit*>(m_w.data());
-        if (!e) return 0;
-        int start = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
-        int end = start + static_cast<int>(e->selectedText().size());
-        return static_cast<LRESULT>(MAKEWPARAM(start, end));
+        } else if (message == EM_SETSEL) {
+            e->setSelection(static_cast<int>(wParam), static_cast<int>(static_cast<WPARAM>(lParam) - wParam));
+        } else {
+            int start = e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
+            return static_cast<LRESULT>(
+                MAKEWPARAM(start, start + static_cast<int>(e->selectedText().size())));
+        }
+        return 0;
     }
     void Show(bool appModal) override {
         if (!m_w) return;
@@ -162,7 +145,6 @@ public:
     void Hide() override {
         if (m_w) m_w->hide();
     }
-    bool Visible() const override { return m_w && m_w->isVisible(); }
     void SetIconic(bool iconic) override {
         if (!m_live || !m_w) return;
         Qt::WindowStates st = m_w->windowState();
@@ -197,60 +179,53 @@ public:
 private:
     HWND m_hwnd;
     QPointer<QWidget> m_w;
+    const char* m_text;
     bool m_live;
     bool m_own;
 };
 
-QWidget* MakeControlWidget(HWND c, DialogWidget* parent, const DialogControl& dc) {
-    QString text = QString::fromLatin1(dc.text ? dc.text : "");
+// A control's widget; `text` is set to the name of its text property.
+QWidget* MakeControlWidget(HWND c, DialogWidget* parent, const DialogControl& dc, const char*& text) {
+    const QString caption = QString::fromLatin1(dc.text ? dc.text : "");
+    const DWORD type = dc.style & (dc.cls == ControlClass::Static ? 0x1F : 0xF);
+    const bool groupBox = dc.cls == ControlClass::Button && type == BS_GROUPBOX;
+    const bool focusless = dc.cls == ControlClass::Static || groupBox;
     QWidget* w = nullptr;
-    switch (dc.cls) {
-        case ControlClass::Edit: {
-            auto* e = new QLineEdit(parent);
-            if (dc.style & ES_CENTER) e->setAlignment(Qt::AlignCenter);
-            if (dc.exStyle & WS_EX_RIGHT) e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-            e->setFrame(true);
-            e->setTextMargins(0, 0, 0, 0);
-            e->setStyleSheet("QLineEdit { padding: 0px; }");
-            w = e;
-            break;
-        }
-        case ControlClass::Button:
-            if ((dc.style & 0xF) == BS_GROUPBOX) {
-                auto* g = new QGroupBox(text, parent);
-                g->setAttribute(Qt::WA_TransparentForMouseEvents);
-                w = g;
-            } else {
-                auto* b = new QPushButton(text, parent);
-                b->setAutoDefault(false);
-                QObject::connect(b, &QPushButton::clicked, b,
-                                 [c] { SendTo(c->parent, WM_COMMAND, MAKEWPARAM(c->id, BN_CLICKED), 0); });
-                w = b;
-            }
-            break;
-        case ControlClass::Static: {
-            if ((dc.style & 0x1F) == SS_WHITERECT) {
-                // Painted by the dialog's default painting, on the surface.
-                w = new QWidget(parent);
-                w->setAttribute(Qt::WA_TransparentForMouseEvents);
-            } else if ((dc.style & 0x1F) == SS_ICON) {
-                auto* l = new QLabel(parent);
-                l->setPixmap(QPixmap::fromImage(IconImage(LoadIconResource(dc.icon))));
-                w = l;
-            } else {
-                auto* l = new QLabel(text, parent);
-                l->setTextFormat(Qt::PlainText);
-                if (dc.style & SS_CENTER) l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-                w = l;
-            }
-            break;
-        }
+    text = "text";
+    if (dc.cls == ControlClass::Edit) {
+        auto* e = new QLineEdit(parent);
+        if (dc.style & ES_CENTER) e->setAlignment(Qt::AlignCenter);
+        if (dc.exStyle & WS_EX_RIGHT) e->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        e->setFrame(true);
+        e->setTextMargins(0, 0, 0, 0);
+        e->setStyleSheet("QLineEdit { padding: 0px; }");
+        w = e;
+    } else if (groupBox) {
+        w = new QGroupBox(caption, parent);
+        w->setAttribute(Qt::WA_TransparentForMouseEvents);
+        text = "title";
+    } else if (dc.cls == ControlClass::Button) {
+        auto* b = new QPushButton(caption, parent);
+        b->setAutoDefault(false);
+        QObject::connect(b, &QPushButton::clicked, b,
+                         [c] { SendTo(c->parent, WM_COMMAND, MAKEWPARAM(c->id, BN_CLICKED), 0); });
+        w = b;
+    } else if (type == SS_WHITERECT) {
+        // Painted by the dialog's default painting, on the surface.
+        w = new QWidget(parent);
+        w->setAttribute(Qt::WA_TransparentForMouseEvents);
+        text = nullptr;
+    } else if (type == SS_ICON) {
+        auto* l = new QLabel(parent);
+        l->setPixmap(QPixmap::fromImage(IconImage(LoadIconResource(dc.icon))));
+        w = l;
+    } else {
+        auto* l = new QLabel(caption, parent);
+        l->setTextFormat(Qt::PlainText);
+        if (dc.style & SS_CENTER) l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        w = l;
     }
-    bool tabStop = dc.style & WS_TABSTOP;
-    if (dc.cls == ControlClass::Static || (dc.cls == ControlClass::Button && (dc.style & 0xF) == BS_GROUPBOX))
-        w->setFocusPolicy(Qt::NoFocus);
-    else
-        w->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+    w->setFocusPolicy(focusless ? Qt::NoFocus : (dc.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus);
     return w;
 }
 
@@ -259,7 +234,7 @@ QWidget* MakeControlWidget(HWND c, DialogWidget* parent, const DialogControl& dc
 void CreateWidgets(HWND hwnd, bool live) {
     const DialogTemplate& t = *hwnd->tmpl;
     auto* w = new DialogWidget(hwnd);
-    hwnd->peer = std::make_unique<Peer>(hwnd, w, live);
+    hwnd->peer = std::make_unique<Peer>(hwnd, w, "windowTitle", live);
     w->setProperty("hwnd", QVariant::fromValue<void*>(hwnd));
     w->setWindowTitle(QString::fromLatin1(t.caption));
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
@@ -280,13 +255,14 @@ void CreateWidgets(HWND hwnd, bool live) {
         "2px; }");
     for (int i = 0; i < t.count; ++i) {
         HWND c = hwnd->children[static_cast<std::size_t>(i)].get();
-        QWidget* cw = MakeControlWidget(c, w, t.controls[i]);
+        const char* text = nullptr;
+        QWidget* cw = MakeControlWidget(c, w, t.controls[i], text);
         cw->setProperty("hwnd", QVariant::fromValue<void*>(c));
         cw->setGeometry(c->rect.left, c->rect.top, c->rect.right - c->rect.left,
                         c->rect.bottom - c->rect.top);
         cw->setVisible(c->style & WS_VISIBLE);
         cw->installEventFilter(w);
-        c->peer = std::make_unique<Peer>(c, cw, live);
+        c->peer = std::make_unique<Peer>(c, cw, text, live);
     }
 }
 
