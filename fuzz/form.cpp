@@ -38,7 +38,7 @@
 #include "hardware/panel_signal.h"
 #include "leaks.h"
 #include "platform/clock.h"
-#include "platform/testing.h"
+#include "automation/testing.h"
 #include "records/calibration_dlg.h"
 #include "support/fake_port.h"
 #include "support/port.h"

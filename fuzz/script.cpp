@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "automation/testing.h"
 #include "leaks.h"
-#include "platform/testing.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
-// The program's entry: the framework takes over with the port backends of
-// src/hardware behind the emulated port driver.
+// The program's entry: its command line and the framework, with the port
+// backends of src/hardware behind the emulated port driver.
+#include "automation/host.h"
 #include "driver/port_talk.h"
 #include "hardware/port_talk_device.h"
 #include "hardware/ports.h"
 #include "platform/clock.h"
-#include "platform/host.h"
-#include "platform/winsvc.h"
+#include "platform/os/services.h"
 
 int main(int argc, char** argv) {
-    return platform::AfxWinMain(
+    return automation::RunProgram(
         argc, argv,
         [](const std::string& portName, std::uint64_t seed, std::string& error) {
             auto device = hw::MakePort(

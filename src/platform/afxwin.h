@@ -1,10 +1,12 @@
 // The application framework as this program uses it: application object,
 // dialogs from templates with message maps and data exchange, CString,
 // buttons, menus, device contexts, message boxes and timers. The window
-// system behind it stays inside src/platform.
+// system behind it is installed at start-up and never appears here.
 #pragma once
 
 #include <string>
+#include <type_traits>
+#include <vector>
 
 #include "platform/wintypes.h"
 
@@ -27,21 +29,16 @@ public:
 
     int GetLength() const { return static_cast<int>(m_s.size()); }
     bool IsEmpty() const { return m_s.empty(); }
-    void Empty() { m_s.clear(); }
     operator const char*() const { return m_s.c_str(); }  // NOLINT: implicit, as the framework's
     const std::string& str() const { return m_s; }
 
     CString& operator=(const char* s);
-    CString& operator+=(const CString& s) {
-        m_s += s.m_s;
-        return *this;
-    }
-    CString& operator+=(const char* s) {
-        m_s += s;
-        return *this;
-    }
-    CString& operator+=(char c) {
-        m_s += c;
+    template <typename T>  // a CString, a C string or a char
+    CString& operator+=(const T& s) {
+        if constexpr (std::is_same_v<T, CString>)
+            m_s += s.m_s;
+        else
+            m_s += s;
         return *this;
     }
     friend CString operator+(const CString& a, const CString& b) { return CString(a.m_s + b.m_s); }
@@ -66,6 +63,24 @@ struct AFX_MSGMAP {
     const AFX_MSGMAP_ENTRY* lpEntries;
 };
 
+namespace platform {
+// A message map entry's call of `F`, a member of T: the handler's parameters
+// say what of the message it takes.
+template <typename T, auto F>
+LRESULT CallHandler(CWnd* w, WPARAM wp, LPARAM lp) {
+    T* t = static_cast<T*>(w);
+    if constexpr (std::is_invocable_v<decltype(F), T*, UINT, LPARAM>)
+        (t->*F)(static_cast<UINT>(wp), lp);
+    else if constexpr (std::is_invocable_v<decltype(F), T*, UINT_PTR>)
+        (t->*F)(wp);
+    else if constexpr (!std::is_void_v<std::invoke_result_t<decltype(F), T*>>)
+        return reinterpret_cast<LRESULT>((t->*F)());
+    else
+        (t->*F)();
+    return 0;
+}
+}  // namespace platform
+
 #define DECLARE_MESSAGE_MAP() \
 protected:                    \
     const AFX_MSGMAP* GetMessageMap() const override;
@@ -83,35 +98,14 @@ protected:                    \
     return &map;                                                               \
     }
 
-#define ON_WM_SYSCOMMAND()                                                    \
-    {WM_SYSCOMMAND, 0, 0, [](CWnd* w, WPARAM wp, LPARAM lp) -> LRESULT {      \
-         static_cast<ThisClass*>(w)->OnSysCommand(static_cast<UINT>(wp), lp); \
-         return 0;                                                            \
-     }},
-#define ON_WM_PAINT()                                         \
-    {WM_PAINT, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(w)->OnPaint();               \
-         return 0;                                            \
-     }},
-#define ON_WM_QUERYDRAGICON()                                                             \
-    {WM_QUERYDRAGICON, 0, 0, [](CWnd* w, WPARAM, LPARAM) -> LRESULT {                     \
-         return reinterpret_cast<LRESULT>(static_cast<ThisClass*>(w)->OnQueryDragIcon()); \
-     }},
-#define ON_WM_TIMER()                                            \
-    {WM_TIMER, 0, 0, [](CWnd* w, WPARAM wp, LPARAM) -> LRESULT { \
-         static_cast<ThisClass*>(w)->OnTimer(wp);                \
-         return 0;                                               \
-     }},
-#define ON_COMMAND(id, memberFxn)                                                   \
-    {WM_COMMAND, 0, static_cast<UINT>(id), [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
-         (static_cast<ThisClass*>(w)->*(memberFxn))();                              \
-         return 0;                                                                  \
-     }},
-#define ON_BN_CLICKED(id, memberFxn)                                                         \
-    {WM_COMMAND, BN_CLICKED, static_cast<UINT>(id), [](CWnd* w, WPARAM, LPARAM) -> LRESULT { \
-         (static_cast<ThisClass*>(w)->*(memberFxn))();                                       \
-         return 0;                                                                           \
-     }},
+#define AFX_ENTRY(message, code, id, fn) \
+    {message, code, static_cast<UINT>(id), &platform::CallHandler<ThisClass, fn>},
+#define ON_WM_SYSCOMMAND() AFX_ENTRY(WM_SYSCOMMAND, 0, 0, &ThisClass::OnSysCommand)
+#define ON_WM_PAINT() AFX_ENTRY(WM_PAINT, 0, 0, &ThisClass::OnPaint)
+#define ON_WM_QUERYDRAGICON() AFX_ENTRY(WM_QUERYDRAGICON, 0, 0, &ThisClass::OnQueryDragIcon)
+#define ON_WM_TIMER() AFX_ENTRY(WM_TIMER, 0, 0, &ThisClass::OnTimer)
+#define ON_COMMAND(id, memberFxn) AFX_ENTRY(WM_COMMAND, 0, id, memberFxn)
+#define ON_BN_CLICKED(id, memberFxn) AFX_ENTRY(WM_COMMAND, BN_CLICKED, id, memberFxn)
 
 // ---------------------------------------------------------------- windows
 class CMenu;
@@ -136,14 +130,11 @@ public:
     void SetWindowText(LPCSTR text);
     void GetWindowText(CString& text) const;
     BOOL IsWindowVisible() const;
-    BOOL IsWindowEnabled() const;
     BOOL IsIconic() const;
     void GetClientRect(LPRECT rect) const;
     CWnd* SetFocus();
     static CWnd* GetFocus();
-    void Invalidate(BOOL bErase = TRUE);
     CMenu* GetSystemMenu(BOOL bRevert) const;
-    HICON SetIcon(HICON hIcon, BOOL bBigIcon);
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     UINT_PTR SetTimer(UINT_PTR nIDEvent, UINT nElapse, void* lpfnTimer);
@@ -157,10 +148,10 @@ protected:
     LRESULT Default();
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
-    afx_msg void OnPaint();
-    afx_msg HCURSOR OnQueryDragIcon();
-    afx_msg void OnTimer(UINT_PTR nIDEvent);
+    afx_msg void OnSysCommand(UINT, LPARAM) { Default(); }
+    afx_msg void OnPaint() { Default(); }
+    afx_msg HCURSOR OnQueryDragIcon() { return reinterpret_cast<HCURSOR>(Default()); }
+    afx_msg void OnTimer(UINT_PTR) { Default(); }
 
 private:
     struct CurrentMessage {
@@ -174,17 +165,33 @@ private:
 class CButton : public CWnd {
 public:
     UINT GetState() const;
-    void SetState(BOOL bHighlight);
 };
 
 class CMenu {
 public:
-    BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr);
-    int GetMenuItemCount() const;
-    UINT GetMenuItemID(int nPos) const;  // 0 for a separator
-    int GetMenuString(int nPos, CString& text) const;
+    struct Item {
+        UINT flags;
+        UINT_PTR id;  // 0 for a separator
+        std::string text;
+    };
+    BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCSTR lpszNewItem = nullptr) {
+        m_items.push_back({nFlags, (nFlags & MF_SEPARATOR) ? 0 : nIDNewItem, lpszNewItem ? lpszNewItem : ""});
+        return TRUE;
+    }
+    int GetMenuItemCount() const { return static_cast<int>(m_items.size()); }
+    UINT GetMenuItemID(int nPos) const { return At(nPos) ? static_cast<UINT>(At(nPos)->id) : ~0u; }
+    int GetMenuString(int nPos, CString& text) const {
+        if (!At(nPos)) return 0;
+        text = CString(At(nPos)->text);
+        return text.GetLength();
+    }
+    const std::vector<Item>& Items() const { return m_items; }
 
-    void* m_impl = nullptr;  // the platform's menu
+private:
+    const Item* At(int nPos) const {
+        return nPos >= 0 && nPos < GetMenuItemCount() ? &m_items[static_cast<std::size_t>(nPos)] : nullptr;
+    }
+    std::vector<Item> m_items;
 };
 
 // ---------------------------------------------------------------- data exchange
@@ -226,15 +233,18 @@ public:
     // Whether EndDialog has ended the dialog (its window may still exist).
     bool IsEnded() const;
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
-    UINT GetTemplateId() const { return m_nIDTemplate; }
 
-    virtual BOOL OnInitDialog();
-    virtual void OnOK();
-    virtual void OnCancel();
+    virtual BOOL OnInitDialog() {
+        UpdateData(FALSE);
+        return TRUE;
+    }
+    virtual void OnOK() {
+        if (UpdateData(TRUE)) EndDialog(IDOK);
+    }
+    virtual void OnCancel() { EndDialog(IDCANCEL); }
 
 protected:
-    virtual void DoDataExchange(CDataExchange* pDX);
-    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    virtual void DoDataExchange(CDataExchange*) {}
     DECLARE_MESSAGE_MAP()
 
     UINT m_nIDTemplate;
@@ -244,18 +254,8 @@ protected:
 
 // ---------------------------------------------------------------- GDI
 struct LOGFONT {
-    LONG lfHeight;
-    LONG lfWidth;
-    LONG lfEscapement;
-    LONG lfOrientation;
-    LONG lfWeight;
-    BYTE lfItalic;
-    BYTE lfUnderline;
-    BYTE lfStrikeOut;
-    BYTE lfCharSet;
-    BYTE lfOutPrecision;
-    BYTE lfClipPrecision;
-    BYTE lfQuality;
+    LONG lfHeight, lfWidth, lfEscapement, lfOrientation, lfWeight;
+    BYTE lfItalic, lfUnderline, lfStrikeOut, lfCharSet, lfOutPrecision, lfClipPrecision, lfQuality;
     BYTE lfPitchAndFamily;
     char lfFaceName[32];
 };
@@ -293,10 +293,9 @@ public:
     ~CClientDC() override;
 };
 
-class CPaintDC : public CDC {
+class CPaintDC : public CClientDC {
 public:
-    explicit CPaintDC(CWnd* pWnd);
-    ~CPaintDC() override;
+    using CClientDC::CClientDC;
 };
 
 int GetSystemMetrics(int nIndex);
@@ -306,14 +305,20 @@ class CWinApp : public CCmdTarget {
 public:
     explicit CWinApp(LPCSTR lpszAppName = nullptr);
     ~CWinApp() override;
-    virtual BOOL InitInstance();
+    virtual BOOL InitInstance() { return TRUE; }
     HICON LoadIcon(UINT nIDResource) const;
     CWnd* m_pMainWnd = nullptr;
+    LPCSTR m_pszAppName;  // the name given, else nullptr
 
 protected:
     BOOL Enable3dControlsStatic() { return TRUE; }  // the look is the window system's
 };
 
+// The string that names the application where it was given no name.
+constexpr UINT AFX_IDS_APP_TITLE = 0xE000;
+
 CWinApp* AfxGetApp();
-BOOL AfxEnableControlContainer();
+inline BOOL AfxEnableControlContainer() {
+    return TRUE;
+}
 int AfxMessageBox(LPCSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);

@@ -1,12 +1,12 @@
-// A trace of events, one line each with the platform clock's time (--trace).
+// A hook for a trace of events: devices report what they do here, and
+// whatever the program installs records it.
 #pragma once
-
-#include <string>
 
 namespace platform {
 
-// Starts writing the trace to `path` ("" stops it).
-void TraceOpen(const std::string& path);
+using TraceSink = void (*)(const char* event);
+// Installs the sink (nullptr: events go nowhere).
+void SetTraceSink(TraceSink sink);
 void Trace(const char* event);
 
 }  // namespace platform

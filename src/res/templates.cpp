@@ -1,5 +1,6 @@
 // Dialog templates 100 (About), 102 (main window) and 130 (calibration),
 // and the string table.
+#include "platform/afxwin.h"
 #include "platform/restypes.h"
 #include "res/resource.h"
 
@@ -100,6 +101,7 @@ const DialogTemplate* FindDialogTemplate(UINT id) {
 }
 
 const char* FindString(UINT id) {
+    if (id == AFX_IDS_APP_TITLE) return "Pyrelle";
     return id == IDS_ABOUTBOX ? "&About Pyrelle..." : nullptr;
 }
 

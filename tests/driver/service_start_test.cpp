@@ -4,7 +4,7 @@
 #include <fstream>
 #include <optional>
 
-#include "platform/winsvc.h"
+#include "automation/services.h"
 #include "support/fixture.h"
 
 namespace {
@@ -53,7 +53,7 @@ protected:
     template <typename Edit = void (*)(svc::State&)>
     void Configure(
         const char* name, Edit edit = [](svc::State&) {}) {
-        std::optional<svc::State> state = svc::NamedState(name);
+        std::optional<svc::State> state = automation::ServiceState(name);
         ASSERT_TRUE(state) << name;
         edit(*state);
         state->systemFolder = (work / "system32").string();

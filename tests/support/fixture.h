@@ -11,7 +11,7 @@
 
 #include "app/pyrelle_dlg.h"
 #include "platform/clock.h"
-#include "platform/testing.h"
+#include "automation/testing.h"
 #include "support/fake_port.h"
 #include "support/port.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "platform/testing.h"
+#include "automation/testing.h"
 
 int main(int argc, char** argv) {
     char state[] = "/tmp/pyrelle-bench-state.XXXXXX";

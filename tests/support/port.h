@@ -7,7 +7,7 @@
 #include "driver/port_talk.h"
 #include "hardware/port_talk_device.h"
 #include "platform/device.h"
-#include "platform/winsvc.h"
+#include "platform/os/services.h"
 
 namespace test {
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "platform/testing.h"
+#include "automation/testing.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/internal.h"
+#include "platform/api/internal.h"
 
 namespace platform {
 namespace {
@@ -29,80 +29,65 @@ struct ClockState {
     std::int64_t wallBase = 0;
     int delivering = 0;
     TimersChanged changed = nullptr;
-};
-
-ClockState& S() {
-    static ClockState s;
-    return s;
-}
-
-std::int64_t WallNow() {
-    auto& s = S();
-    auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - s.wallStart);
-    return s.wallBase + static_cast<std::int64_t>(elapsed.count() * s.speed);
-}
+} g_clock;
 
 void Changed() {
-    if (S().changed) S().changed();
+    if (g_clock.changed) g_clock.changed();
+}
+
+auto FindTimer(HWND hwnd, UINT_PTR id) {
+    return std::find_if(g_clock.timers.begin(), g_clock.timers.end(),
+                        [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
 }
 
 }  // namespace
 
 UINT_PTR ClockSetTimer(HWND hwnd, UINT_PTR id, UINT elapse) {
-    auto& s = S();
     if (id == 0) id = 0x7FFF;  // no timer has id 0
     // The period is at least one millisecond, as the window system's minimum.
-    std::int64_t period = std::max<std::int64_t>(1, elapse);
-    std::int64_t now = NowMs();
-    auto it = std::find_if(s.timers.begin(), s.timers.end(),
-                           [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
-    if (it != s.timers.end()) {
-        *it = Timer{hwnd, id, now + period, period, ++s.seq};
-    } else {
-        s.timers.push_back(Timer{hwnd, id, now + period, period, ++s.seq});
-    }
+    const std::int64_t period = std::max<std::int64_t>(1, elapse);
+    const Timer timer{hwnd, id, NowMs() + period, period, ++g_clock.seq};
+    if (auto it = FindTimer(hwnd, id); it != g_clock.timers.end())
+        *it = timer;
+    else
+        g_clock.timers.push_back(timer);
     Changed();
     return id;
 }
 
 bool ClockKillTimer(HWND hwnd, UINT_PTR id) {
-    auto& s = S();
-    auto it = std::find_if(s.timers.begin(), s.timers.end(),
-                           [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
-    if (it == s.timers.end()) return false;
-    s.timers.erase(it);
+    auto it = FindTimer(hwnd, id);
+    if (it == g_clock.timers.end()) return false;
+    g_clock.timers.erase(it);
     Changed();
     return true;
 }
 
 void ClockKillTimers(HWND hwnd) {
-    auto& s = S();
-    std::erase_if(s.timers, [&](const Timer& t) { return t.hwnd == hwnd; });
+    std::erase_if(g_clock.timers, [&](const Timer& t) { return t.hwnd == hwnd; });
     Changed();
 }
 
 void ClockUseRealTime(double speed) {
-    auto& s = S();
-    s.real = true;
-    s.speed = speed;
-    s.wallStart = std::chrono::steady_clock::now();
-    s.wallBase = s.now;
+    g_clock.real = true;
+    g_clock.speed = speed;
+    g_clock.wallStart = std::chrono::steady_clock::now();
+    g_clock.wallBase = g_clock.now;
 }
 
 void ClockOnTimersChanged(TimersChanged fn) {
-    S().changed = fn;
+    g_clock.changed = fn;
 }
 
 std::int64_t ClockNextDue() {
-    auto& s = S();
     std::int64_t best = -1;
-    for (const auto& t : s.timers)
+    for (const auto& t : g_clock.timers)
         if (best < 0 || t.due < best) best = t.due;
     return best;
 }
 
 void ClockAdvanceTo(std::int64_t target) {
-    auto& s = S();
+    auto& s = g_clock;
     ++s.delivering;
     for (;;) {
         auto next = s.timers.end();
@@ -114,8 +99,8 @@ void ClockAdvanceTo(std::int64_t target) {
         }
         if (next == s.timers.end()) break;
         s.now = std::max(s.now, next->due);
-        HWND hwnd = next->hwnd;
-        UINT_PTR id = next->id;
+        const HWND hwnd = next->hwnd;
+        const UINT_PTR id = next->id;
         // A window timer repeats until it is killed; the next expiry counts
         // from this one, so a late delivery does not pile up expiries.
         next->due = std::max(next->due + next->period, s.now);
@@ -128,8 +113,12 @@ void ClockAdvanceTo(std::int64_t target) {
 }
 
 std::int64_t NowMs() {
-    auto& s = S();
-    if (s.real && s.delivering == 0) s.now = std::max(s.now, WallNow());
+    auto& s = g_clock;
+    if (s.real && s.delivering == 0) {
+        auto elapsed =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - s.wallStart);
+        s.now = std::max(s.now, s.wallBase + static_cast<std::int64_t>(elapsed.count() * s.speed));
+    }
     return s.now;
 }
 

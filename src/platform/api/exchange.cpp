@@ -1,10 +1,11 @@
 // Dialog data exchange and validation, with the framework's rules and messages.
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
 
-#include "platform/internal.h"
+#include "platform/api/internal.h"
 
 namespace platform {
 namespace {
@@ -12,61 +13,47 @@ namespace {
 // Thrown by CDataExchange::Fail, caught by UpdateData: the exchange stops.
 struct ExchangeFailed {};
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+// The number in `text`, with blanks and tabs around it: an optional sign and
+// digits, and for a real number an optional point and exponent. "" for none.
+std::string Number(const std::string& text, bool real) {
+    auto blanks = [](const char* p) {
+        while (*p == ' ' || *p == '\t') ++p;
+        return p;
+    };
+    auto digits = [](const char*& p) {
+        const char* first = p;
+        while (*p >= '0' && *p <= '9') ++p;
+        return p > first;
+    };
+    const char* start = blanks(text.c_str());
+    const char* p = start + (*start == '+' || *start == '-');
+    bool any = digits(p);
+    if (real && *p == '.') any = digits(++p) || any;
+    if (!any) return "";
+    if (real && (*p == 'e' || *p == 'E')) {
+        const char* q = p + 1 + (p[1] == '+' || p[1] == '-');
+        if (!digits(q)) return "";
+        p = q;
+    }
+    return *blanks(p) ? "" : std::string(start, p);
 }
 
-const char* SkipBlanks(const char* p) {
-    while (IsBlank(*p)) ++p;
-    return p;
-}
-
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// An optionally signed decimal integer with blanks and tabs around it.
 bool ParseInt(const std::string& text, int& value) {
-    const char* p = SkipBlanks(text.c_str());
-    const char* start = p;
-    if (*p == '+' || *p == '-') ++p;
-    if (!IsDigit(*p)) return false;
-    while (IsDigit(*p)) ++p;
-    const char* end = p;
-    if (*SkipBlanks(p) != '\0') return false;
+    const std::string n = Number(text, false);
     errno = 0;
-    long long v = std::strtoll(std::string(start, end).c_str(), nullptr, 10);
+    const long long v = n.empty() ? 0 : std::strtoll(n.c_str(), nullptr, 10);
     // A number beyond the int range is no integer the field can hold.
-    if (errno == ERANGE || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+    if (n.empty() || errno == ERANGE || v < std::numeric_limits<int>::min() ||
+        v > std::numeric_limits<int>::max())
         return false;
     value = static_cast<int>(v);
     return true;
 }
 
-// A decimal number: sign, digits with an optional point, optional exponent.
 bool ParseDouble(const std::string& text, double& value) {
-    const char* p = SkipBlanks(text.c_str());
-    const char* start = p;
-    if (*p == '+' || *p == '-') ++p;
-    bool digits = false;
-    while (IsDigit(*p)) ++p, digits = true;
-    if (*p == '.') {
-        ++p;
-        while (IsDigit(*p)) ++p, digits = true;
-    }
-    if (!digits) return false;
-    if (*p == 'e' || *p == 'E') {
-        const char* q = p + 1;
-        if (*q == '+' || *q == '-') ++q;
-        if (!IsDigit(*q)) return false;
-        while (IsDigit(*q)) ++q;
-        p = q;
-    }
-    const char* end = p;
-    if (*SkipBlanks(p) != '\0') return false;
-    double v = std::strtod(std::string(start, end).c_str(), nullptr);
-    if (!(v > -std::numeric_limits<double>::infinity() && v < std::numeric_limits<double>::infinity()))
-        return false;
+    const std::string n = Number(text, true);
+    const double v = n.empty() ? 0 : std::strtod(n.c_str(), nullptr);
+    if (n.empty() || !std::isfinite(v)) return false;
     value = v;
     return true;
 }
@@ -75,6 +62,12 @@ std::string FormatDouble(double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", v);
     return buf;
+}
+
+// The user is told why, then the exchange ends at the control.
+[[noreturn]] void Reject(CDataExchange* pDX, const char* message, UINT type) {
+    AfxMessageBox(message, type);
+    pDX->Fail();
 }
 
 }  // namespace
@@ -124,45 +117,34 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value) {
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value) {
     HWND c = pDX->PrepareEditCtrl(nIDC);
-    if (pDX->m_bSaveAndValidate) {
-        // The framework reads at most 31 characters of the control.
-        std::string text = GetText(c).substr(0, 31);
-        if (!ParseInt(text, value)) {
-            AfxMessageBox("Please enter an integer.");
-            pDX->Fail();
-        }
-    } else {
+    // The framework reads at most 31 characters of the control.
+    if (!pDX->m_bSaveAndValidate)
         SetText(c, std::to_string(value));
-    }
+    else if (!ParseInt(GetText(c).substr(0, 31), value))
+        Reject(pDX, "Please enter an integer.", MB_OK);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, double& value) {
     HWND c = pDX->PrepareEditCtrl(nIDC);
-    if (pDX->m_bSaveAndValidate) {
-        std::string text = GetText(c).substr(0, 399);
-        if (!ParseDouble(text, value)) {
-            AfxMessageBox("Please enter a number.");
-            pDX->Fail();
-        }
-    } else {
+    if (!pDX->m_bSaveAndValidate)
         SetText(c, FormatDouble(value));
-    }
+    else if (!ParseDouble(GetText(c).substr(0, 399), value))
+        Reject(pDX, "Please enter a number.", MB_OK);
 }
 
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal) {
     if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
     CString msg;
     msg.Format("Please enter an integer between %d and %d.", minVal, maxVal);
-    AfxMessageBox(msg, MB_ICONEXCLAMATION);
-    pDX->Fail();
+    Reject(pDX, msg, MB_ICONEXCLAMATION);
 }
 
 void DDV_MinMaxDouble(CDataExchange* pDX, double const& value, double minVal, double maxVal) {
     if (!pDX->m_bSaveAndValidate || (value >= minVal && value <= maxVal)) return;
-    std::string msg =
-        "Please enter a number between " + FormatDouble(minVal) + " and " + FormatDouble(maxVal) + ".";
-    AfxMessageBox(msg.c_str(), MB_ICONEXCLAMATION);
-    pDX->Fail();
+    Reject(pDX,
+           ("Please enter a number between " + FormatDouble(minVal) + " and " + FormatDouble(maxVal) + ".")
+               .c_str(),
+           MB_ICONEXCLAMATION);
 }
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {

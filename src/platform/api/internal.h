@@ -1,40 +1,24 @@
-// Internals shared by the platform's own sources. Qt may appear here; no
-// header outside src/platform includes this one.
+// Internals shared by the framework's sources and the window system behind
+// them: the windows behind CWnd, their client-area surfaces, the modal loops
+// and the clock's timers. No window-system type appears here.
 #pragma once
 
-#include <QImage>
-#include <QPointer>
-#include <QWidget>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "platform/afxwin.h"
+#include "platform/api/window_system.h"
 #include "platform/restypes.h"
-
-class QPushButton;
 
 namespace platform {
 
-struct MenuItem {
-    UINT flags;
-    UINT_PTR id;
-    std::string text;
+// A client area's pixels, 0xFFRRGGBB, row by row.
+struct Surface {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+    std::uint32_t* Row(std::int64_t y) { return pixels.data() + y * width; }
 };
-
-struct Menu {
-    std::vector<MenuItem> items;
-};
-
-enum class Mode { Test, Headless, Gui };
-
-// How the program runs: set once at start-up.
-struct Session {
-    Mode mode = Mode::Test;
-    bool echoBoxes = false;  // "box: TEXT" on standard error
-    bool scripted = false;   // a --script drives the user's side
-};
-Session& TheSession();
 
 }  // namespace platform
 
@@ -49,52 +33,55 @@ struct HWND__ {
     CWnd* owner = nullptr;          // the object that handles its messages
     std::unique_ptr<CWnd> wrapper;  // a control's permanent CWnd (GetDlgItem)
     std::vector<std::unique_ptr<HWND__>> children;
-    QPointer<QWidget> widget;
-    RECT rect{};  // pixels, client coordinates of the parent
+    RECT rect{};                                 // pixels, client coordinates of the parent
+    std::unique_ptr<platform::WindowPeer> peer;  // its side in the window system
 
     // Controls.
     bool pushed = false;
 
     // Dialogs.
     const platform::DialogTemplate* tmpl = nullptr;
-    QImage surface;            // the client area, drawn by device contexts
-    bool liveUpdates = false;  // the window system shows the surface
+    platform::Surface surface;  // the client area, drawn by device contexts
+    bool liveUpdates = false;   // the window system shows the surface
     bool updatePending = false;
+    bool visible = false;
     bool ended = false;
     int result = 0;
     bool iconic = false;
     HWND focus = nullptr;
-    std::unique_ptr<platform::Menu> sysMenu;
-    CMenu sysMenuHandle;
+    std::unique_ptr<CMenu> sysMenu;
     HICON bigIcon = nullptr;
     HICON smallIcon = nullptr;
 };
 
-namespace platform {
+// An icon's pixels, 0xAARRGGBB, row by row.
+struct HICON__ {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> pixels;
+};
 
-// Dialog units to pixels, as the dialog manager rounds them.
-int DluToPixelX(int v);
-int DluToPixelY(int v);
+namespace platform {
 
 HWND CreateDialogWindow(const DialogTemplate& t, CDialog* owner);
 void DestroyDialogWindow(HWND hwnd);
 HWND FindChild(HWND dialog, int id);
 LRESULT SendTo(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT DialogDefault(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 std::string GetText(HWND hwnd);
 void SetText(HWND hwnd, const std::string& text);
 void SetFocusTo(HWND hwnd);
-void ShowDialog(HWND hwnd);
+void ShowDialog(HWND dialog);
 void SetIconic(HWND dialog, bool iconic);
+// A device context changed the surface: the window system shows it soon.
 void SurfaceChanged(HWND dialog);
-void PaintDefault(HWND dialog);
-QImage IconImage(HICON icon);
+void PressEnterIn(HWND dialog);
 HICON LoadIconResource(UINT id);
 void ForgetWindowDCs(HWND hwnd);
-void PressEnterIn(HWND dialog);
 
-// Modal loops and the user's side.
+// Modal loops.
 INT_PTR RunModalLoop(HWND dialog);
 HWND ActiveDialog();
+void ReportBox(const char* text);
 
 // Timers of the platform clock.
 UINT_PTR ClockSetTimer(HWND hwnd, UINT_PTR id, UINT elapse);

@@ -1,5 +1,5 @@
-// The user's side for tests and benchmarks: the platform on the virtual clock
-// without a display, a scripted user who answers modal windows, and what
+// The user's side for tests and benchmarks: the platform without a display,
+// on the virtual clock, a scripted user who answers modal windows, and what
 // the program showed in its message boxes.
 #pragma once
 
@@ -8,9 +8,10 @@
 
 #include "platform/afxwin.h"
 
-namespace platform::testing {
+namespace automation::testing {
 
-// Starts the platform without a display, on the virtual clock.
+// Starts the platform without a display, on the virtual clock, with the
+// program's machine as it starts.
 void Init(int argc, char** argv);
 
 // Queues script lines (the --script commands) for the user: a modal window
@@ -29,16 +30,14 @@ const std::vector<std::string>& Failures();
 // Every message box text, in the order the boxes opened.
 const std::vector<std::string>& Boxes();
 void ClearBoxes();
-void RecordBox(const std::string& text);
 
 // The template ids of the modal windows opened so far (0 for a message box).
 const std::vector<UINT>& ModalHistory();
 void ClearModalHistory();
 
-// The topmost open modal window, else the main window.
-CWnd* ActiveWindow();
+}  // namespace automation::testing
 
-// Writes a dialog's client area, controls included, as a PNG file.
-bool Screenshot(CWnd* dialog, const std::string& path);
-
-}  // namespace platform::testing
+// The name the tests have long used for these.
+namespace platform {
+namespace testing = automation::testing;
+}
