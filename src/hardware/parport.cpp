@@ -200,6 +200,10 @@ void ParportDevice::Close() {
     m_fd = -1;
 }
 
+std::int64_t ParportDevice::DeadlineNs() const {
+    return std::clamp(4 * m_timing.periodNs, kDeadlineNs, kMaxDeadlineNs);
+}
+
 void ParportDevice::RealTime(bool on) {
     if (m_realTimeRefused) return;
     if (!m_sys->RealTime(on) && on) {
@@ -216,7 +220,7 @@ bool ParportDevice::ReadStatus(unsigned char& status) {
 }
 
 bool ParportDevice::Measure(std::int64_t untilNs) {
-    constexpr std::size_t kMaxReads = std::size_t{1} << 19;
+    constexpr std::size_t kMaxReads = std::size_t{1} << 20;
     m_reads.clear();
     m_reads.reserve(4096);
     const std::int64_t start = m_sys->NowNs();
@@ -235,6 +239,7 @@ bool ParportDevice::Measure(std::int64_t untilNs) {
         }
     }
     if (m_measured) m_notMeasured.clear();
+    m_reads = {};
     return true;
 }
 
@@ -247,7 +252,7 @@ bool ParportDevice::Sample(unsigned char* window, std::size_t size) {
     }
     RealTime(true);
     const std::int64_t start = m_sys->NowNs();
-    const std::int64_t deadline = start + kDeadlineNs;
+    std::int64_t deadline = start + DeadlineNs();
     auto fail = [&](std::string why) {
         RealTime(false);
         m_request.ns = m_sys->NowNs() - start;
@@ -257,6 +262,7 @@ bool ParportDevice::Sample(unsigned char* window, std::size_t size) {
     if (!m_measured) {
         if (!Measure(deadline)) return fail("reading the status lines failed: " + ErrorText(m_ioError));
         if (!m_measured) return fail(m_notMeasured);
+        deadline = start + DeadlineNs();
         if (!FastEnough(m_timing))
             return fail("the port is too slow for the display: reads take " + Micros(m_timing.readNs) +
                         ", the shortest clock phase lasts " + Micros(m_timing.minPhaseNs));
@@ -272,7 +278,7 @@ bool ParportDevice::Sample(unsigned char* window, std::size_t size) {
         if (!done && t >= deadline) {
             m_request.attempts = capture.Attempts();
             m_request.maxHoleNs = capture.MaxHoleNs();
-            return fail("no frame to vouch for in " + std::to_string(kDeadlineNs / 1'000'000) +
+            return fail("no frame to vouch for in " + std::to_string((deadline - start) / 1'000'000) +
                         " ms: " + capture.Why());
         }
     }
@@ -356,6 +362,9 @@ int Probe(ParportDevice& device, std::FILE* out, std::FILE* err) {
     for (int k = 0; k < kCaptures; ++k) {
         const bool ok = device.Sample(window.data(), window.size());
         const ParportDevice::Request& r = device.LastRequest();
+        // Paced like the program's ticks, so that real-time scheduling is
+        // not throttled for taking the whole processor.
+        device.Pause(r.ns);
         maxHole = std::max(maxHole, r.maxHoleNs);
         longest = std::max(longest, r.ns);
         mostAttempts = std::max(mostAttempts, r.attempts);

@@ -27,10 +27,12 @@ bool ParseParport(std::string_view portName, ParportOptions& options, std::strin
 
 class ParportDevice : public PortDevice {
 public:
-    // A sample request gives up after this long.
+    // A sample request gives up after this long, or after four frames of a
+    // slow display, but never later than the second limit.
     static constexpr std::int64_t kDeadlineNs = 250'000'000;
-    // The look at the display when the port opens.
-    static constexpr std::int64_t kMeasureNs = 300'000'000;
+    static constexpr std::int64_t kMaxDeadlineNs = 750'000'000;
+    // The longest look at the display when the port opens.
+    static constexpr std::int64_t kMeasureNs = 1'000'000'000;
     // Slower reads than this cannot follow any display clock.
     static constexpr std::int64_t kMaxReadNs = 100'000;
 
@@ -47,10 +49,14 @@ public:
 
     // What the last open found.
     const LineTiming& Timing() const { return m_timing; }
+    std::int64_t DeadlineNs() const;
     bool Measured() const { return m_measured; }
     const std::string& NotMeasuredWhy() const { return m_notMeasured; }
     bool RealTimeGranted() const { return m_realTime; }
     bool IsOpen() const { return m_fd >= 0; }
+
+    // Lets `ns` pass without reading.
+    void Pause(std::int64_t ns) { m_sys->Sleep(ns); }
 
     // The last sample request.
     struct Request {

@@ -108,14 +108,33 @@ bool MeasureLine(const std::vector<StatusRead>& reads, std::int64_t startNs, Lin
               ") is too short to tell from a clock phase (" + Micros(timing.maxPhaseNs) + ")";
         return false;
     }
-    for (std::size_t k = 0; k + 1 < gaps.size(); ++k) {
-        int edges = 0;
-        for (std::size_t i : changes)
-            if (i > gaps[k]->b && i <= gaps[k + 1]->a && High(reads[i].status)) ++edges;
-        timing.frameBits = std::max(timing.frameBits, edges);
+    // Frames read without a hole that could hide an edge give their length;
+    // any other frame may have lost edges.
+    std::vector<std::size_t> holes(n + 1, 0);  // holes before read i
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto si = static_cast<std::ptrdiff_t>(i);
+        const bool same = i == 0 || High(reads[i].status) == High(reads[i - 1].status);
+        const bool hole = t(si) - t(si - 2) >= (same ? 1 : 2) * timing.minPhaseNs;
+        holes[i + 1] = holes[i] + (hole ? 1 : 0);
     }
-    if (timing.frameBits < kFrameReadBits) {
-        why = "the display frames have " + std::to_string(timing.frameBits) + " bits, the readings need " +
+    std::vector<std::int64_t> periods;
+    int cleanBits = -1, anyBits = 0;
+    for (std::size_t k = 0; k + 1 < gaps.size(); ++k) {
+        const std::size_t from = gaps[k]->b, to = gaps[k + 1]->a;
+        periods.push_back(reads[to].ns - reads[gaps[k]->a].ns);
+        int edges = 0;
+        for (auto i = std::upper_bound(changes.begin(), changes.end(), from); i != changes.end() && *i <= to;
+             ++i)
+            if (High(reads[*i].status)) ++edges;
+        anyBits = std::max(anyBits, edges);
+        if (holes[to + 1] == holes[from + 1]) cleanBits = std::max(cleanBits, edges);
+    }
+    std::nth_element(periods.begin(), periods.begin() + static_cast<std::ptrdiff_t>(periods.size() / 2),
+                     periods.end());
+    timing.periodNs = periods[periods.size() / 2];
+    timing.frameBits = cleanBits >= 0 ? cleanBits : anyBits;
+    if (cleanBits >= 0 && cleanBits < kFrameReadBits) {
+        why = "the display frames have " + std::to_string(cleanBits) + " bits, the readings need " +
               std::to_string(kFrameReadBits);
         return false;
     }

@@ -29,6 +29,10 @@ public:
         clock_gettime(CLOCK_MONOTONIC, &ts);
         return static_cast<std::int64_t>(ts.tv_sec) * 1000000000 + ts.tv_nsec;
     }
+    void Sleep(std::int64_t ns) override {
+        const timespec ts{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+        nanosleep(&ts, nullptr);
+    }
     bool RealTime(bool on) override {
         sched_param p{};
         // A middling priority: above every ordinary task, below the

@@ -20,6 +20,7 @@ public:
     virtual void Close(int fd) = 0;
     // The monotonic clock, in nanoseconds.
     virtual std::int64_t NowNs() = 0;
+    virtual void Sleep(std::int64_t ns) = 0;
     // Real-time scheduling of the calling thread on or off; false when the
     // system does not permit it.
     virtual bool RealTime(bool on) = 0;

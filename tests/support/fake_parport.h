@@ -86,6 +86,7 @@ public:
         claimed = false;
     }
     std::int64_t NowNs() override { return now; }
+    void Sleep(std::int64_t ns) override { now += ns; }
     bool RealTime(bool) override { return realTime; }
 
     int Ioctl(int, unsigned long request, void* arg) override {
@@ -144,6 +145,7 @@ inline std::unique_ptr<hw::ParportSys> FakeParport::Ref() {
         int Ioctl(int fd, unsigned long request, void* arg) override { return fake.Ioctl(fd, request, arg); }
         void Close(int fd) override { fake.Close(fd); }
         std::int64_t NowNs() override { return fake.NowNs(); }
+        void Sleep(std::int64_t ns) override { fake.Sleep(ns); }
         bool RealTime(bool on) override { return fake.RealTime(on); }
         FakeParport& fake;
     };
