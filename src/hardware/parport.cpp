@@ -286,8 +286,6 @@ bool ParportDevice::Sample(unsigned char* window, std::size_t size) {
     m_request.ns = m_sys->NowNs() - start;
     m_request.attempts = capture.Attempts();
     m_request.maxHoleNs = capture.MaxHoleNs();
-    // A phase shorter than measured stays in force for later requests.
-    m_timing.minPhaseNs = capture.MinPhaseNs();
     const std::vector<unsigned char>& samples = capture.Samples();
     if (samples.size() > size) {
         m_note = "the frame does not fit the window";

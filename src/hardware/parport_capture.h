@@ -67,7 +67,8 @@ public:
     // The longest hole between two reads.
     std::int64_t MaxHoleNs() const { return m_maxHole; }
     // The shortest phase taken for granted; lowered when the line shows a
-    // shorter one.
+    // shorter one (a glitch, or a display that got faster): what was read
+    // before is then dropped.
     std::int64_t MinPhaseNs() const { return m_minPhase; }
     // Why no frame could be handed on (so far).
     std::string Why() const;

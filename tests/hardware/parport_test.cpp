@@ -349,6 +349,30 @@ TEST(FrameCapture, TakesTwoAgreeingFramesWithoutHolesBeforeTheirLastReadBit) {
     }
 }
 
+// Measured on a display with 30 µs phases that then runs with 18 µs ones: a
+// hole of 23 µs at the same place in every frame would pass the old measure,
+// hide the same edge in each, and two wrong frames would agree.
+TEST(FrameCapture, DoesNotTrustTheMeasureOnceTheClockShowsAShorterPhase) {
+    hw::DisplayLine slow(30'000, 1, false);
+    hw::LineTiming timing;
+    std::string why;
+    ASSERT_TRUE(hw::MeasureLine(EvenReads(slow, 40'000'000, {}), 0, timing, why)) << why;
+    ASSERT_GT(timing.minPhaseNs, 24'000);
+
+    constexpr std::int64_t kPeriod = 352 * 18'000 + 160 * 6'000;
+    std::vector<std::pair<std::int64_t, std::int64_t>> holes;
+    for (int k = 0; k < 8; ++k) holes.push_back({k * kPeriod + 50'000, k * kPeriod + 73'000});
+    hw::DisplayLine fast(18'000, 1, false);
+    fast.Show({1234, 250, 754}, false);
+    hw::FrameCapture capture(timing, 0);
+    bool done = false;
+    for (const hw::StatusRead& r : EvenReads(fast, 8 * kPeriod, holes))
+        done = done || capture.Feed(r.ns, r.status);
+    EXPECT_FALSE(done);
+    EXPECT_LT(capture.MinPhaseNs(), 18'000);
+    EXPECT_NE(capture.Why().find("could hide a clock edge"), std::string::npos) << capture.Why();
+}
+
 // The trace tells why a request failed; the program's own requests do not
 // change for it.
 TEST(Parport, TraceShowsAFailedSample) {
