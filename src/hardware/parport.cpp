@@ -344,9 +344,9 @@ int Probe(ParportDevice& device, std::FILE* out, std::FILE* err) {
     if (device.Measured()) {
         std::fprintf(out,
                      "display clock: shortest phase %s, longest %s; idle line between frames %s; "
-                     "%d bits a frame\n",
+                     "%s%d bits a frame\n",
                      Micros(t.minPhaseNs).c_str(), Micros(t.maxPhaseNs).c_str(), Micros(t.gapNs).c_str(),
-                     t.frameBits);
+                     t.frameBitsSure ? "" : "at least ", t.frameBits);
     } else {
         std::fprintf(out, "display: %s\n", device.NotMeasuredWhy().c_str());
     }

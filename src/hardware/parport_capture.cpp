@@ -42,13 +42,14 @@ bool MeasureLine(const std::vector<StatusRead>& reads, std::int64_t startNs, Lin
         return false;
     }
     auto t = [&](std::ptrdiff_t i) { return i < 0 ? startNs : reads[static_cast<std::size_t>(i)].ns; };
-    // held[i]: reads before i that took longer than an ordinary one.
-    std::vector<std::int64_t> took(n);
+    std::vector<std::int64_t> took(n);  // each read, with the clock read after it
     for (std::size_t i = 0; i < n; ++i)
         took[i] = t(static_cast<std::ptrdiff_t>(i)) - t(static_cast<std::ptrdiff_t>(i) - 1);
     std::vector<std::int64_t> sorted = took;
     std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(n / 2), sorted.end());
     timing.readNs = sorted[n / 2];
+    // held[i]: reads before read i that took more than twice the median: the
+    // reader was held up there.
     std::vector<std::size_t> held(n + 1, 0);
     for (std::size_t i = 0; i < n; ++i) held[i + 1] = held[i] + (took[i] > 2 * timing.readNs ? 1 : 0);
     const std::int64_t span = reads.back().ns - startNs;
@@ -62,6 +63,8 @@ bool MeasureLine(const std::vector<StatusRead>& reads, std::int64_t startNs, Lin
         return false;
     }
 
+    // A run of one clock level between two changes: it lasted at least `lo`
+    // and at most `hi`; `quiet` when no read around it was held up.
     struct Run {
         std::size_t a, b;  // its first and last read
         std::int64_t lo, hi;
@@ -133,6 +136,7 @@ bool MeasureLine(const std::vector<StatusRead>& reads, std::int64_t startNs, Lin
                      periods.end());
     timing.periodNs = periods[periods.size() / 2];
     timing.frameBits = cleanBits >= 0 ? cleanBits : anyBits;
+    timing.frameBitsSure = cleanBits >= 0;
     if (cleanBits >= 0 && cleanBits < kFrameReadBits) {
         why = "the display frames have " + std::to_string(cleanBits) + " bits, the readings need " +
               std::to_string(kFrameReadBits);

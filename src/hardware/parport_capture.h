@@ -31,6 +31,7 @@ struct LineTiming {
     std::int64_t maxPhaseNs = 0;  // no clock phase inside a frame is longer
     std::int64_t gapNs = 0;       // the idle line between frames lasts at least this
     int frameBits = 0;            // rising clock edges in a frame
+    bool frameBitsSure = false;   // counted in a frame read without holes; else at least that many
     std::int64_t periodNs = 0;    // from one frame to the next, the median
     // A high stretch of the clock read without holes and lasting this long
     // lies between two frames.

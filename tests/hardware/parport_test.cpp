@@ -147,6 +147,7 @@ TEST(Parport, MeasuresTheReadsAndTheDisplayClock) {
     EXPECT_LE(t.gapNs, 1'067'000 + 40'000);
     EXPECT_GE(t.gapNs, 1'067'000 - 4 * 1'300);
     EXPECT_EQ(t.frameBits, hw::kFrameBits);
+    EXPECT_TRUE(t.frameBitsSure);
 }
 
 // Reads through the program's own decoder with the backend behind the
