@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-          fontconfig fonts-liberation fonts-dejavu-core "$@")
+          libfuse3-dev fuse3 fontconfig fonts-liberation fonts-dejavu-core "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 // backends of src/hardware behind the emulated port driver.
 #include "automation/host.h"
 #include "driver/port_talk.h"
+#include "hardware/parport.h"
 #include "hardware/port_talk_device.h"
 #include "hardware/ports.h"
 #include "platform/clock.h"
@@ -18,5 +19,5 @@ int main(int argc, char** argv) {
                                 [] { return platform::services::ServiceRunning(driver::kServiceName); });
             return true;
         },
-        hw::PortHelp());
+        hw::PortHelp(), [](const std::string& portName) { return hw::Probe(portName, stdout); });
 }

@@ -28,6 +28,7 @@ const char* kUsage =
     "  --trace FILE        write the port driver's events to FILE\n"
     "  --speed FACTOR      run the clock FACTOR times faster than real time\n"
     "  --seed N            seed of the simulated instrument's noise (default 1)\n"
+    "  --probe             check the parallel port of --port parport... and the display on it, then exit\n"
     "  --driver-service S  starting state of the port driver's service: ";
 
 void Usage(std::FILE* out, const char* portHelp) {
@@ -36,8 +37,9 @@ void Usage(std::FILE* out, const char* portHelp) {
 
 }  // namespace
 
-int RunProgram(int argc, char** argv, const PortFactory& makePort, const char* portHelp) {
-    bool headless = false;
+int RunProgram(int argc, char** argv, const PortFactory& makePort, const char* portHelp,
+               const PortProbe& probe) {
+    bool headless = false, probing = false;
     std::string scriptPath, tracePath, port = "sim", service = "running";
     double speed = 1.0;
     std::uint64_t seed = 1;
@@ -54,6 +56,8 @@ int RunProgram(int argc, char** argv, const PortFactory& makePort, const char* p
             return 0;
         } else if (a == "--headless") {
             headless = true;
+        } else if (a == "--probe" && probe) {
+            probing = true;
         } else if (a == "--script" && value(v)) {
             scriptPath = v;
         } else if (a == "--trace" && value(v)) {
@@ -84,6 +88,7 @@ int RunProgram(int argc, char** argv, const PortFactory& makePort, const char* p
             return 2;
         }
     }
+    if (probing) return probe(port);
     SetUpServices();
     if (!ConfigureServices(service)) {
         std::fprintf(stderr, "pyrelle: unknown --driver-service state '%s' (one of: %s)\n", service.c_str(),

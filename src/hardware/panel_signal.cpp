@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 
 namespace hw {
 namespace {
@@ -84,6 +85,28 @@ void BuildFrame(const Readings& readings, bool outputOn, Frame& frame) {
     PutGroup(frame, 149, TempDigit(aux, 4));
     PutGroup(frame, 157, TempDigit(aux, 3));
     PutGroup(frame, 165, TempDigit(aux, 2));
+}
+
+bool ReadFrame(const unsigned char* bits, Readings& readings) {
+    bool ok = true;
+    auto digit = [&](int base) {
+        unsigned mask = 0;
+        for (int k = 0; k < 7; ++k) mask |= (bits[base + k] ? 1u : 0u) << k;
+        if (mask == 0) return 0;
+        for (int d = 0; d < 10; ++d)
+            if (kShapes[d] == mask) return d;
+        ok = false;
+        return 0;
+    };
+    auto number = [&](std::initializer_list<int> bases) {
+        int n = 0;
+        for (int base : bases) n = n * 10 + digit(base);
+        return n;
+    };
+    readings.main = number({133, 125, 117, 109, 101});
+    readings.aux = number({149, 157, 165, 45, 53});
+    readings.seconds = 60 * number({61, 69}) + number({77, 85});
+    return ok;
 }
 
 void FillWindow(const Frame& frame, const StreamFaults& faults, Rng& rng, unsigned char* window,

@@ -41,6 +41,11 @@ using Frame = std::array<unsigned char, kFrameBits>;
 // Out-of-range readings are clamped.
 void BuildFrame(const Readings& readings, bool outputOn, Frame& frame);
 
+// Reads the readings back from the bits of one frame (position 0 first, at
+// least 172 positions): false when a digit group holds no usual shape. A
+// blank group reads 0.
+bool ReadFrame(const unsigned char* bits, Readings& readings);
+
 // Port sample bits of the panel's lines.
 using driver::kClockBit;
 using driver::kDataBit;

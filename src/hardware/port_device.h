@@ -24,6 +24,9 @@ public:
     virtual bool Sample(unsigned char* window, std::size_t size) = 0;
     // The write request: the element output takes `level` and holds it.
     virtual bool Write(unsigned char level) = 0;
+    // What the last request has to tell: why it failed, or what it had to
+    // retry; empty when nothing.
+    virtual std::string LastNote() const { return {}; }
 };
 
 }  // namespace hw

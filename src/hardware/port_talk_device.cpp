@@ -1,5 +1,7 @@
 #include "hardware/port_talk_device.h"
 
+#include <cstdio>
+#include <string>
 #include <utility>
 
 #include "driver/port_talk.h"
@@ -19,7 +21,13 @@ public:
     DWORD Open() override {
         std::string error;
         if (!m_port || (m_running && !m_running()) || !m_port->Open(error)) {
-            platform::Trace("OPEN failed");
+            // The program opens twice before it gives up: the same reason is told once.
+            if (!error.empty() && error != m_told) {
+                std::fprintf(stderr, "pyrelle: %s\n", error.c_str());
+                std::fflush(stderr);
+                m_told = error;
+            }
+            platform::Trace(error.empty() ? "OPEN failed" : ("OPEN failed: " + error).c_str());
             return ERROR_FILE_NOT_FOUND;
         }
         platform::Trace("OPEN ok");
@@ -34,24 +42,40 @@ public:
     DWORD Control(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
                   DWORD& returned) override {
         if (code == IOCTL_PT_SAMPLE) {
-            platform::Trace("SAMPLE");
-            if (!out) return ERROR_INVALID_PARAMETER;
-            if (!m_port->Sample(static_cast<unsigned char*>(out), outSize)) return ERROR_GEN_FAILURE;
+            if (!out) {
+                platform::Trace("SAMPLE");
+                return ERROR_INVALID_PARAMETER;
+            }
+            const bool ok = m_port->Sample(static_cast<unsigned char*>(out), outSize);
+            TraceRequest("SAMPLE", ok);
+            if (!ok) return ERROR_GEN_FAILURE;
             returned = outSize;
             return ERROR_SUCCESS;
         }
         if (code == IOCTL_PT_WRITE) {
             if (!in || inSize < 1) return ERROR_INVALID_PARAMETER;
             const unsigned char level = *static_cast<const unsigned char*>(in);
-            platform::Trace(level ? "WRITE 1" : "WRITE 0");
-            return m_port->Write(level) ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
+            const bool ok = m_port->Write(level);
+            TraceRequest(level ? "WRITE 1" : "WRITE 0", ok);
+            return ok ? ERROR_SUCCESS : ERROR_GEN_FAILURE;
         }
         return ERROR_INVALID_PARAMETER;
     }
 
 private:
+    // "SAMPLE", or "SAMPLE failed: WHY" and "SAMPLE retried: WHAT" where the
+    // port has something to tell.
+    void TraceRequest(const char* request, bool ok) {
+        const std::string note = m_port->LastNote();
+        if (note.empty())
+            platform::Trace(request);
+        else
+            platform::Trace((request + std::string(ok ? " " : " failed: ") + note).c_str());
+    }
+
     std::unique_ptr<PortDevice> m_port;
     ServiceCheck m_running;
+    std::string m_told;
 };
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "hardware/parport.h"
 #include "hardware/replay_port.h"
 #include "hardware/sim_port.h"
 
@@ -27,7 +28,13 @@ std::unique_ptr<PortDevice> MakePort(const std::string& portName, std::uint64_t 
         if (!LoadReplay(path, readings, error)) return nullptr;
         return std::make_unique<ReplayPort>(std::move(readings), seed, std::move(now));
     }
-    error = "--port: unknown port \"" + portName + "\" (expected sim[,FAULT...], replay:FILE or none)";
+    if (portName == "parport" || portName.starts_with("parport:") || portName.starts_with("parport,")) {
+        ParportOptions options;
+        if (!ParseParport(portName, options, error)) return nullptr;
+        return std::make_unique<ParportDevice>(std::move(options), LinuxParportSys());
+    }
+    error = "--port: unknown port \"" + portName +
+            "\" (expected sim[,FAULT...], replay:FILE, parport[:DEVICE][,OPTION...] or none)";
     return nullptr;
 }
 
@@ -45,6 +52,12 @@ const char* PortHelp() {
            "                                     \"MAIN AUX\" in tenths of a degree (0 to 99999),\n"
            "                                     then optionally the display seconds (0 to 5999);\n"
            "                                     a run log file works as it is; the last line stays\n"
+           "                        parport[:DEVICE][,OPTION...]\n"
+           "                                     the instrument and element on a parallel port (ppdev):\n"
+           "                                     display clock on pin 12, data on pin 13, element on\n"
+           "                                     pin 2; DEVICE is /dev/parport0 unless given; options:\n"
+           "                                       shared     go on when another driver (lp) shares it\n"
+           "                                       heartbeat  toggle pin 3 at every write, for a watchdog\n"
            "                        none         no device: opening the port driver fails\n"
            "                      Noise, jitter and faults follow --seed: a seed repeats a run.";
 }

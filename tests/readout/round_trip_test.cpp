@@ -9,32 +9,13 @@
 #include "hardware/replay_port.h"
 #include "hardware/sim_port.h"
 #include "readout/panel_decoder.h"
+#include "support/panel_reader.h"
 
 namespace {
 
-// Decodes what a port backend samples, as the program prepares each request.
-class Reader {
-public:
-    explicit Reader(std::unique_ptr<hw::PortDevice> port) : m_port(std::move(port)) {}
-    template <class T>
-    T& Device() {
-        return static_cast<T&>(*m_port);
-    }
-    void Read() {
-        std::memset(m_window, 0xFF, sizeof m_window);
-        m_window[0] = 0;
-        m_port->Sample(m_window, sizeof m_window);
-        reading = readout::Decode(m_window, sizeof m_window, bits);
-    }
-    readout::PanelReading reading;
-    unsigned char bits[readout::kPanelBits];
+using test::PanelReader;
 
-private:
-    std::unique_ptr<hw::PortDevice> m_port;
-    unsigned char m_window[8192];
-};
-
-bool Reads(const Reader& r, int main, int aux, int seconds) {
+bool Reads(const PanelReader& r, int main, int aux, int seconds) {
     return r.reading.main == main && r.reading.aux == aux && r.reading.seconds == seconds;
 }
 
@@ -48,7 +29,7 @@ TEST(RoundTrip, EveryDigitAtEveryPlaceAndRandomReadings) {
         shown.push_back({static_cast<int>(rng.Next() % range), static_cast<int>(rng.Next() % range),
                          static_cast<int>(rng.Next() % 6000)});
     }
-    Reader reader(std::make_unique<hw::ReplayPort>(shown, 99, nullptr));
+    PanelReader reader(std::make_unique<hw::ReplayPort>(shown, 99, nullptr));
     for (const auto& r : shown) {
         reader.Read();
         ASSERT_TRUE(Reads(reader, r.main, r.aux, r.seconds)) << r.main << " " << r.aux << " " << r.seconds;
@@ -61,7 +42,7 @@ TEST(RoundTrip, ReplayShowsEachLineThenHoldsTheLast) {
     ASSERT_TRUE(hw::LoadReplay(PYRELLE_SOURCE_DIR "/tests/data/replay/with_seconds.txt", lines, error))
         << error;
     std::int64_t now = 5000;
-    Reader reader(std::make_unique<hw::ReplayPort>(lines, 1, [&now] { return now; }));
+    PanelReader reader(std::make_unique<hw::ReplayPort>(lines, 1, [&now] { return now; }));
     reader.Read();
     EXPECT_TRUE(Reads(reader, 1234, 567, 754));
     reader.Read();
@@ -86,7 +67,7 @@ TEST(RoundTrip, SimulatorWithAndWithoutFaults) {
     for (auto [portName, whole] : cases) {
         std::int64_t now = 0;
         std::string error;
-        Reader reader(hw::MakePort(
+        PanelReader reader(hw::MakePort(
             portName, 1, [&now] { return now; }, error));
         auto& sim = reader.Device<hw::SimPort>();
         for (int tick = 0; tick < 300; ++tick) {
@@ -104,7 +85,7 @@ TEST(RoundTrip, SimulatorWithAndWithoutFaults) {
 
 TEST(RoundTrip, FlipEveryBitInvertsTheFrame) {
     std::string error;
-    Reader reader(hw::MakePort(
+    PanelReader reader(hw::MakePort(
         "sim,flip=1", 1, [] { return std::int64_t{0}; }, error));
     reader.Read();
     hw::Frame f;
