@@ -24,6 +24,7 @@
 #include "platform/testing.h"
 #include "platform/trace.h"
 #include "platform/winsvc.h"
+#include "program_info.h"
 
 namespace platform {
 namespace {
@@ -354,7 +355,9 @@ const char* kUsage =
     "  --driver-service S  starting state of the port driver's service: ";
 
 void Usage(std::FILE* out, const char* portHelp) {
-    std::fprintf(out, "%s%s\n%s\n  --help              this text\n", kUsage, ServiceStatesHelp(), portHelp);
+    std::fprintf(out,
+                 "%s%s\n%s\n  --help              this text\n  --version           the program's version\n",
+                 kUsage, ServiceStatesHelp(), portHelp);
 }
 
 }  // namespace
@@ -374,6 +377,9 @@ int AfxWinMain(int argc, char** argv, const PortFactory& makePort, const char* p
         std::string v;
         if (a == "--help") {
             Usage(stdout, portHelp);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("pyrelle %s\n", PYRELLE_VERSION);
             return 0;
         } else if (a == "--headless") {
             headless = true;
