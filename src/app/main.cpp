@@ -6,8 +6,10 @@
 #include "platform/clock.h"
 #include "platform/host.h"
 #include "platform/winsvc.h"
+#include "program_info.h"
 
 int main(int argc, char** argv) {
+    platform::SetDesktopFileName(PYRELLE_APP_ID);
     return platform::AfxWinMain(
         argc, argv,
         [](const std::string& portName, std::uint64_t seed, std::string& error) {

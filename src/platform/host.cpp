@@ -223,6 +223,8 @@ void CloseByDefault(HWND dialog) {
     }
 }
 
+std::string g_desktopFileName;
+
 QTimer* g_clockTimer = nullptr;
 double g_speed = 1.0;
 
@@ -362,6 +364,10 @@ void Usage(std::FILE* out, const char* portHelp) {
 
 }  // namespace
 
+void SetDesktopFileName(const std::string& id) {
+    g_desktopFileName = id;
+}
+
 int AfxWinMain(int argc, char** argv, const PortFactory& makePort, const char* portHelp) {
     bool headless = false;
     std::string scriptPath, tracePath, port = "sim", service = "running";
@@ -444,6 +450,7 @@ int AfxWinMain(int argc, char** argv, const PortFactory& makePort, const char* p
     if (headless) qputenv("QT_QPA_PLATFORM", "offscreen");
     EnsureRuntimeDir();
     QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName(QString::fromStdString(g_desktopFileName));
     UseCNumbers();
     Session& s = TheSession();
     s.mode = headless ? Mode::Headless : Mode::Gui;
