@@ -10,4 +10,4 @@ rm -f build-package/pyrelle_*.deb
 (cd build-package && cpack -G DEB >cpack.log 2>&1) || { cat build-package/cpack.log; exit 1; }
 deb=$(echo build-package/pyrelle_*.deb)
 dpkg-deb -f "$deb" Package Version Architecture Depends
-echo "Package: $deb"
+echo "Built $deb"
