@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building, running and testing Pyrelle
-# need, where they are missing, and any further packages named on the
+# Installs the Debian packages that building, running, testing and packaging
+# Pyrelle need, where they are missing, and any further packages named on the
 # command line. Needs root for apt-get.
 #   usage: scripts/deps.sh [PACKAGE...]
 set -euo pipefail
 
 packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-          libfuse3-dev fuse3 fontconfig fonts-liberation fonts-dejavu-core "$@")
+          libfuse3-dev fuse3 fontconfig fonts-liberation fonts-dejavu-core
+          help2man desktop-file-utils appstream librsvg2-bin dpkg-dev file "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -15,6 +15,7 @@
 #include "automation/trace.h"
 #include "platform/afxwin.h"
 #include "platform/qt/qt.h"
+#include "program_info.h"
 
 namespace automation {
 namespace {
@@ -32,7 +33,9 @@ const char* kUsage =
     "  --driver-service S  starting state of the port driver's service: ";
 
 void Usage(std::FILE* out, const char* portHelp) {
-    std::fprintf(out, "%s%s\n%s\n  --help              this text\n", kUsage, ServiceStatesHelp(), portHelp);
+    std::fprintf(out,
+                 "%s%s\n%s\n  --help              this text\n  --version           the program's version\n",
+                 kUsage, ServiceStatesHelp(), portHelp);
 }
 
 }  // namespace
@@ -53,6 +56,9 @@ int RunProgram(int argc, char** argv, const PortFactory& makePort, const char* p
         std::string v;
         if (a == "--help") {
             Usage(stdout, portHelp);
+            return 0;
+        } else if (a == "--version") {
+            std::printf("pyrelle %s\n", PYRELLE_VERSION);
             return 0;
         } else if (a == "--headless") {
             headless = true;
@@ -118,7 +124,7 @@ int RunProgram(int argc, char** argv, const PortFactory& makePort, const char* p
         return 2;
     }
 
-    platform::qt::Start(argc, argv, !headless, speed);
+    platform::qt::Start(argc, argv, !headless, speed, PYRELLE_APP_ID);
     ScriptedUser& user = User();
     user.live = !headless;
     user.scripted = !scriptPath.empty();

@@ -131,12 +131,13 @@ void ArmClockTimer() {
 
 }  // namespace
 
-void Start(int argc, char** argv, bool live, double speed) {
+void Start(int argc, char** argv, bool live, double speed, const char* desktopId) {
     if (!live) qputenv("QT_QPA_PLATFORM", "offscreen");
     EnsureRuntimeDir();
     static int s_argc;
     s_argc = argc;
     g_app = new QApplication(s_argc, argv);
+    if (desktopId) QGuiApplication::setDesktopFileName(QString::fromUtf8(desktopId));
     // Qt takes the user's locale; numbers in forms and files are written and
     // read with a decimal point all the same.
     std::setlocale(LC_NUMERIC, "C");
