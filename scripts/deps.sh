@@ -5,7 +5,8 @@
 #   usage: scripts/deps.sh [PACKAGE...]
 set -euo pipefail
 
-packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
+packages=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev libxcb1-dev libgtest-dev libbenchmark-dev
+          xvfb xdotool
           libfuse3-dev fuse3 fontconfig fonts-liberation fonts-dejavu-core
           help2man desktop-file-utils appstream librsvg2-bin dpkg-dev file "$@")
 

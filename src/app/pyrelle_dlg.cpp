@@ -2,6 +2,7 @@
 // the system menu and shutdown.
 #include "app/pyrelle_dlg.h"
 
+#include <cstdio>
 #include <tuple>
 
 #include "app/about_dlg.h"
@@ -151,6 +152,17 @@ void CPyrelleDlg::OnSysCommand(UINT nID, LPARAM lParam) {
 
 HCURSOR CPyrelleDlg::OnQueryDragIcon() {
     return m_hIcon;
+}
+
+void CPyrelleDlg::LetGo() {
+    if (m_hDevice == INVALID_HANDLE_VALUE && !m_bRunUnlogged) return;
+    KillTimer(m_nTickTimer);
+    StopControl();
+    CloseHandle(m_hDevice);
+    m_hDevice = INVALID_HANDLE_VALUE;
+    SaveUnloggedRun();
+    for (const Notice& n : m_notices) std::fprintf(stderr, "pyrelle: %s\n", static_cast<const char*>(n.text));
+    m_notices.clear();
 }
 
 void CPyrelleDlg::OnCancel() {

@@ -163,6 +163,10 @@ public:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    // The program ends without its window, as when the window system goes:
+    // the element off, the port closed, the run saved; what Exit would show
+    // goes to standard error.
+    void LetGo();
 
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnPaint();

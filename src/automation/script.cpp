@@ -6,6 +6,8 @@
 #include <set>
 #include <sstream>
 
+#include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/restypes.h"
 #include "res/resource.h"
 
@@ -47,7 +49,8 @@ bool ParseNumber(const std::string& s, long long& v) {
 }
 
 bool ParseScript(const std::string& text, std::vector<ScriptLine>& out, std::string& error) {
-    std::istringstream in(text);
+    // An editor's byte-order mark is no part of the first command.
+    std::istringstream in(text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : text);
     std::string line;
     int number = 0;
     while (std::getline(in, line)) {
@@ -69,7 +72,8 @@ bool ParseScript(const std::string& text, std::vector<ScriptLine>& out, std::str
             std::size_t sp2 = rest.find(' ');
             std::string num = rest.substr(0, sp2);
             sl.text = sp2 == std::string::npos ? "" : rest.substr(sp2 + 1);
-            if (!ParseNumber(num, sl.value)) return fail("'" + c + "' needs a number, not '" + num + "'");
+            if (!ParseNumber(num, sl.value))
+                return fail("'" + c + "' needs a number, not '" + platform::Excerpt(num) + "'");
             if ((c == "click" || c == "syscommand" || c == "wait") && !sl.text.empty())
                 return fail("'" + c + "' takes one number");
             if (c == "wait" && (sl.value < 0 || sl.value > kMaxWaitMs))
@@ -77,7 +81,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptLine>& out, std::str
             if (c == "syscommand" && (sl.value < 0 || sl.value > 0xFFFF))
                 return fail("syscommand takes a command id from 0 to 65535");
             if ((c == "type" || c == "expect" || c == "click") && !KnownControlIds().count(sl.value))
-                return fail("no window of the program has a control " + num);
+                return fail("no window of the program has a control " + platform::Excerpt(num));
         } else if (c == "key") {
             if (rest != "enter" && rest != "esc") return fail("key takes 'enter' or 'esc'");
             sl.text = rest;
@@ -87,7 +91,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptLine>& out, std::str
             if (rest.empty()) return fail("screenshot needs a file name");
             sl.text = rest;
         } else {
-            return fail("unknown command '" + c + "'");
+            return fail("unknown command '" + platform::Excerpt(c) + "'");
         }
         out.push_back(sl);
     }
@@ -100,7 +104,8 @@ ScriptedUser& User() {
 }
 
 void ScriptedUser::Box(const char* text) {
-    if (echoBoxes) std::fprintf(stderr, "box: %s\n", text);
+    // While the program ends on request no box is shown: its text is told here.
+    if (echoBoxes || platform::QuitRequested()) std::fprintf(stderr, "box: %s\n", text);
     boxes.emplace_back(text);
 }
 

@@ -5,6 +5,7 @@
 #include "hardware/parport.h"
 #include "hardware/replay_port.h"
 #include "hardware/sim_port.h"
+#include "platform/files.h"
 
 namespace hw {
 
@@ -33,7 +34,7 @@ std::unique_ptr<PortDevice> MakePort(const std::string& portName, std::uint64_t 
         if (!ParseParport(portName, options, error)) return nullptr;
         return std::make_unique<ParportDevice>(std::move(options), LinuxParportSys());
     }
-    error = "--port: unknown port \"" + portName +
+    error = "--port: unknown port \"" + platform::Excerpt(portName) +
             "\" (expected sim[,FAULT...], replay:FILE, parport[:DEVICE][,OPTION...] or none)";
     return nullptr;
 }

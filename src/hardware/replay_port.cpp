@@ -4,15 +4,17 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <utility>
+
+#include "platform/files.h"
 
 namespace hw {
 namespace {
 
 constexpr int kMaxTenths = 99999;
 constexpr int kMaxSeconds = 5999;
+// Twelve hours of readings take well under a megabyte.
+constexpr std::size_t kMaxReplayBytes = 64u << 20;
 
 std::vector<std::string_view> Fields(std::string_view line) {
     std::vector<std::string_view> fields;
@@ -33,11 +35,10 @@ bool IsInteger(std::string_view field) {
 }
 
 std::string Quoted(std::string_view line) {
-    constexpr std::size_t kShown = 40;
-    std::string text(line.substr(0, kShown));
-    for (char& c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
-    return "\"" + text + (line.size() > kShown ? "...\"" : "\"");
+    std::string quoted(1, '"');
+    quoted += platform::Excerpt(line);
+    quoted += '"';
+    return quoted;
 }
 
 }  // namespace
@@ -61,7 +62,7 @@ bool ParseReplay(std::string_view text, const std::string& name, std::vector<Rep
         if (head.size() == 1 && IsInteger(head[0])) first = 2;
     }
 
-    const std::string where = "replay file \"" + name + "\"";
+    const std::string where = "replay file \"" + platform::Excerpt(name, 200) + "\"";
     for (std::size_t n = first; n < lines.size(); ++n) {
         const std::string at = where + ", line " + std::to_string(n + 1) + ": ";
         const auto fields = Fields(lines[n]);
@@ -93,14 +94,9 @@ bool ParseReplay(std::string_view text, const std::string& name, std::vector<Rep
 }
 
 bool LoadReplay(const std::string& path, std::vector<ReplayReading>& readings, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "replay file \"" + path + "\": cannot open (" + std::strerror(errno) + ")";
-        return false;
-    }
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        error = "replay file \"" + path + "\": cannot read";
+    std::string text, why;
+    if (!platform::ReadWholeFile(path, kMaxReplayBytes, text, why)) {
+        error = "replay file \"" + platform::Excerpt(path, 200) + "\": cannot read it: " + why;
         return false;
     }
     return ParseReplay(text, path, readings, error);

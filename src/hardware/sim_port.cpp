@@ -5,6 +5,8 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/files.h"
+
 namespace hw {
 namespace {
 
@@ -49,7 +51,7 @@ bool ParseSimFaults(std::string_view options, SimFaults& faults, std::string& er
             ok = false;
         }
         if (!ok) {
-            error = "--port sim: bad fault \"" + std::string(item) +
+            error = "--port sim: bad fault \"" + platform::Excerpt(item) +
                     "\" (expected flip=P, drop=P, stuck=high, stuck=low, truncate=N or fail)";
             return false;
         }

@@ -376,7 +376,8 @@ TEST(FrameCapture, DoesNotTrustTheMeasureOnceTheClockShowsAShorterPhase) {
 // change for it.
 TEST(Parport, TraceShowsAFailedSample) {
     const std::string dir = test::FreshDir("parport_trace");
-    automation::TraceOpen(dir + "/trace.txt");
+    std::string error;
+    ASSERT_TRUE(automation::TraceOpen(dir + "/trace.txt", error)) << error;
     {
         FakeParport fake(20'000);
         test::PanelReader reader(std::make_unique<hw::ParportDevice>(hw::ParportOptions{}, fake.Ref()));
@@ -385,7 +386,7 @@ TEST(Parport, TraceShowsAFailedSample) {
         reader.Read();
         EXPECT_EQ(reader.reading.main, kEights);
     }
-    automation::TraceOpen("");
+    automation::TraceClose();
     std::vector<std::string> events;  // without their times
     for (const std::string& l : test::RunResult{0, "", "", test::ReadFile(dir + "/trace.txt")}.TraceLines())
         events.push_back(l.substr(l.find(' ') + 1));

@@ -48,7 +48,7 @@ RunResult RunPyrelle(const std::string& dir, const std::string& script, const st
     std::filesystem::create_directories(dir);
     { std::ofstream(dir + "/script.txt", std::ios::binary) << script; }
     std::string cmd = "cd '" + dir + "' && XDG_STATE_HOME='" + dir +
-                      ".state' QT_QPA_PLATFORM=offscreen '" PYRELLE_BINARY
+                      ".state' QT_QPA_PLATFORM=offscreen timeout -k 5 300 '" PYRELLE_BINARY
                       "' --headless --script script.txt --trace trace.txt " +
                       args + " >stdout.txt 2>stderr.txt";
     int rc = std::system(cmd.c_str());

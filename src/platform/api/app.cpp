@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/api/internal.h"
+#include "platform/clock.h"
 
 namespace platform {
 namespace {
@@ -84,6 +85,8 @@ CWinApp* AfxGetApp() {
 int AfxMessageBox(LPCSTR lpszText, UINT, UINT) {
     std::string text = lpszText ? lpszText : "";
     ReportBox(text.c_str());
+    // While the application ends on request, nobody is there to answer a box.
+    if (QuitRequested()) return IDOK;
     // The caption is the application's name, else its title in the string table.
     const char* caption = g_app && g_app->m_pszAppName ? g_app->m_pszAppName : FindString(AFX_IDS_APP_TITLE);
     CMessageBoxDlg box(text, caption ? caption : "");

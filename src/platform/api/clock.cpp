@@ -1,8 +1,11 @@
 // The platform clock and the window timers it serves.
 #include "platform/clock.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <vector>
 
@@ -46,7 +49,9 @@ UINT_PTR ClockSetTimer(HWND hwnd, UINT_PTR id, UINT elapse) {
     if (id == 0) id = 0x7FFF;  // no timer has id 0
     // The period is at least one millisecond, as the window system's minimum.
     const std::int64_t period = std::max<std::int64_t>(1, elapse);
-    const Timer timer{hwnd, id, NowMs() + period, period, ++g_clock.seq};
+    // A timer counts from when it is set, as the window system's do: in real
+    // time that is later than the due time of the timer being served.
+    const Timer timer{hwnd, id, std::max(NowMs(), ActualMs()) + period, period, ++g_clock.seq};
     if (auto it = FindTimer(hwnd, id); it != g_clock.timers.end())
         *it = timer;
     else
@@ -89,7 +94,7 @@ std::int64_t ClockNextDue() {
 void ClockAdvanceTo(std::int64_t target) {
     auto& s = g_clock;
     ++s.delivering;
-    for (;;) {
+    while (!QuitRequested()) {
         auto next = s.timers.end();
         for (auto it = s.timers.begin(); it != s.timers.end(); ++it) {
             if (it->due > target) continue;
@@ -112,14 +117,38 @@ void ClockAdvanceTo(std::int64_t target) {
     Changed();
 }
 
+std::int64_t ActualMs() {
+    auto& s = g_clock;
+    if (!s.real) return s.now;
+    auto elapsed = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - s.wallStart);
+    return s.wallBase + static_cast<std::int64_t>(elapsed.count() * s.speed);
+}
+
 std::int64_t NowMs() {
     auto& s = g_clock;
-    if (s.real && s.delivering == 0) {
-        auto elapsed =
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - s.wallStart);
-        s.now = std::max(s.now, s.wallBase + static_cast<std::int64_t>(elapsed.count() * s.speed));
-    }
+    if (s.real && s.delivering == 0) s.now = std::max(s.now, ActualMs());
     return s.now;
+}
+
+namespace {
+volatile std::sig_atomic_t g_quit = 0;
+int g_quitWake = -1;
+}  // namespace
+
+void RequestQuit() {
+    g_quit = 1;
+    if (g_quitWake >= 0) {
+        const char byte = 'q';
+        [[maybe_unused]] const ssize_t n = ::write(g_quitWake, &byte, 1);
+    }
+}
+
+bool QuitRequested() {
+    return g_quit != 0;
+}
+
+void ClockOnQuitWake(int fd) {
+    g_quitWake = fd;
 }
 
 void AdvanceClock(std::int64_t ms) {

@@ -225,6 +225,10 @@ INT_PTR RunModalLoop(HWND dialog) {
     if (g_user) g_user->Opened(dialog->tmpl ? dialog->tmpl->id : 0);
     WindowSystem* ws = TheWindowSystem();
     while (!dialog->ended) {
+        if (QuitRequested()) {
+            CloseByDefault(dialog);
+            continue;
+        }
         UserSide::Step step = g_user ? g_user->Next() : UserSide::Step::Wait;
         if (step == UserSide::Step::Wait && ws && ws->Live())
             ws->WaitForEvents();

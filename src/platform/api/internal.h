@@ -92,5 +92,8 @@ std::int64_t ClockNextDue();  // -1 when no timer is armed
 void ClockAdvanceTo(std::int64_t t);
 using TimersChanged = void (*)();
 void ClockOnTimersChanged(TimersChanged fn);
+// A file descriptor that RequestQuit writes a byte to, so that a window
+// system waiting for events wakes (-1: none).
+void ClockOnQuitWake(int fd);
 
 }  // namespace platform

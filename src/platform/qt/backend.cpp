@@ -1,5 +1,6 @@
 // Qt as the window system: start-up, the event loop and the timer that wakes
 // it when the platform clock follows real time, and the font mapper.
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -7,6 +8,7 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QPainter>
+#include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
@@ -91,7 +93,7 @@ public:
 
     void WaitForEvents() override { QApplication::processEvents(QEventLoop::WaitForMoreEvents); }
     void ServeUntil(std::int64_t t) override {
-        while (NowMs() < t) {
+        while (NowMs() < t && !QuitRequested()) {
             QApplication::processEvents(QEventLoop::AllEvents, 5);
             QThread::msleep(1);
         }
@@ -143,6 +145,17 @@ void Start(int argc, char** argv, bool live, double speed, const char* desktopId
     std::setlocale(LC_NUMERIC, "C");
     g_system = new QtWindowSystem(live);
     InstallWindowSystem(g_system);
+    // A request to end wakes a loop that waits for events.
+    int wake[2];
+    if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) == 0) {
+        auto* notifier = new QSocketNotifier(wake[0], QSocketNotifier::Read, g_app);
+        QObject::connect(notifier, &QSocketNotifier::activated, [fd = wake[0]] {
+            char buf[16];
+            while (::read(fd, buf, sizeof buf) > 0) {
+            }
+        });
+        ClockOnQuitWake(wake[1]);
+    }
     if (!live) return;
     g_speed = speed;
     ClockUseRealTime(speed);
@@ -154,6 +167,7 @@ void Start(int argc, char** argv, bool live, double speed, const char* desktopId
 }
 
 void Stop() {
+    ClockOnQuitWake(-1);
     ClockOnTimersChanged(nullptr);
     g_clockTimer = nullptr;
     InstallWindowSystem(nullptr);

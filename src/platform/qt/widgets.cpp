@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,14 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QWindow>
+#include <cstdlib>
+
+#include "platform/clock.h"
+
+#if __has_include(<xcb/xcb.h>)
+#include <xcb/xcb.h>
+#define PYRELLE_HAVE_XCB 1
+#endif
 
 namespace platform::qt {
 namespace {
@@ -27,9 +36,37 @@ QImage IconImage(HICON icon) {
                   icon->width * 4, QImage::Format_ARGB32);
 }
 
+// Whether the window system has destroyed the window under `w` (another
+// program can, on X11); unknown elsewhere.
+bool NativeWindowGone(QWidget* w) {
+#ifdef PYRELLE_HAVE_XCB
+    auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->connection()) return false;
+    xcb_connection_t* c = x11->connection();
+    xcb_generic_error_t* error = nullptr;
+    std::free(xcb_get_window_attributes_reply(
+        c, xcb_get_window_attributes(c, static_cast<xcb_window_t>(w->winId())), &error));
+    const bool gone = error && error->error_code == 3;  // BadWindow
+    std::free(error);
+    return gone;
+#else
+    (void)w;
+    return false;
+#endif
+}
+
 class DialogWidget : public QWidget {
 public:
     explicit DialogWidget(HWND hwnd) : m_hwnd(hwnd) {}
+
+    // A window destroyed from outside stops being exposed without being
+    // minimised: the application is then asked to end, as by Close.
+    void WatchNativeWindow() {
+        if (windowHandle() && !m_watching) {
+            windowHandle()->installEventFilter(this);
+            m_watching = true;
+        }
+    }
 
     void ShowSystemMenu() {
         if (!m_hwnd->sysMenu) return;
@@ -75,6 +112,9 @@ protected:
         if (!HandleKey(e)) QWidget::keyPressEvent(e);
     }
     bool eventFilter(QObject* obj, QEvent* e) override {
+        if (obj == windowHandle() && e->type() == QEvent::Expose && !windowHandle()->isExposed() &&
+            !(windowState() & Qt::WindowMinimized) && isVisible() && !m_hwnd->ended && NativeWindowGone(this))
+            RequestQuit();
         if (e->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(e))) return true;
         if (e->type() == QEvent::FocusIn) {
             if (HWND h = HwndOf(obj)) m_hwnd->focus = h;
@@ -96,6 +136,7 @@ protected:
 
 private:
     HWND m_hwnd;
+    bool m_watching = false;
 };
 
 // A window's widget: a dialog's own, which goes with it, or a control's.
@@ -137,7 +178,9 @@ public:
         if (!m_w) return;
         if (appModal) m_w->setWindowModality(Qt::ApplicationModal);
         m_w->show();
-        if (!m_live) return;
+        // Off screen there is nothing to raise or to watch.
+        if (!m_live || QGuiApplication::platformName() == QStringLiteral("offscreen")) return;
+        if (auto* d = dynamic_cast<DialogWidget*>(m_w.data())) d->WatchNativeWindow();
         m_w->raise();
         m_w->activateWindow();
         if (m_hwnd->focus && m_hwnd->focus->peer) m_hwnd->focus->peer->Focus();
