@@ -157,6 +157,18 @@ TEST_F(DriverServiceTest, InstallsAMissingServiceOverAnOldFileAndStartsIt) {
     EXPECT_EQ(svc::CallCounts().startService, 1);
 }
 
+// Windows paths: the driver file is found whatever the case of its name.
+TEST_F(DriverServiceTest, TheDriverFileIsFoundWhateverTheCaseOfItsName) {
+    WriteFile("PORTTALK.SYS", "new driver");
+    Configure("missing");
+    Outcome o = Start();
+    EXPECT_TRUE(o.result);
+    EXPECT_EQ(o.boxes, Boxes{kInstalling});
+    EXPECT_TRUE(svc::Current().running);
+    ASSERT_EQ(std::distance(fs::directory_iterator(drivers), fs::directory_iterator()), 1);
+    EXPECT_EQ(test::ReadFile(fs::directory_iterator(drivers)->path().string()), "new driver");
+}
+
 TEST_F(DriverServiceTest, WithoutAnyDriverFileTheServiceIsCreatedButDoesNotStart) {
     Configure("missing");
 

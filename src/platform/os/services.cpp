@@ -62,18 +62,26 @@ bool BadName(const char* name) {
     return !name || !*name || std::strchr(name, '/') || std::strchr(name, '\\');
 }
 
-// Backslash-separated levels to a relative host path; "" for a level that
-// would leave the folder it is relative to.
-std::string Levels(std::string_view path) {
-    std::string out;
+// Backslash-separated levels under the host folder `base` ("" for the
+// current one) to a host path; "" for a level that would leave it. Each level
+// is the entry of that name whatever its case, as on Windows.
+std::string Levels(const std::string& base, std::string_view path) {
+    std::string out = base;
     for (std::size_t start = 0; start <= path.size();) {
         std::size_t end = std::min(path.find('\\', start), path.size());
         std::string_view level = path.substr(start, end - start);
         if (level == "..") return "";
-        if (!level.empty() && level != ".") out.append(out.empty() ? 0 : 1, '/').append(level);
+        if (!level.empty() && level != ".") {
+            std::string name(level);
+            std::error_code ec;
+            if (!fs::exists(out.empty() ? name : out + "/" + name, ec))
+                for (const auto& e : fs::directory_iterator(out.empty() ? "." : out, ec))
+                    if (SameText(e.path().filename().string(), level)) name = e.path().filename().string();
+            out.append(out.empty() ? 0 : 1, '/').append(name);
+        }
         start = end + 1;
     }
-    return out;
+    return out == base ? "" : out;
 }
 
 std::string Env(const std::string& name) {
@@ -117,12 +125,11 @@ std::string HostPath(const std::string& path) {
     if (!system.empty() && path.size() > system.size() && path[system.size()] == '\\' &&
         SameText(std::string_view(path).substr(0, system.size()), system)) {
         std::string folder = SystemFolder();
-        std::string rest = Levels(std::string_view(path).substr(system.size() + 1));
-        return folder.empty() || rest.empty() ? "" : folder + "/" + rest;
+        return folder.empty() ? "" : Levels(folder, std::string_view(path).substr(system.size() + 1));
     }
     // Any other absolute path (a drive, a root or a share) is not emulated.
     if (path.empty() || path[0] == '\\' || path.find(':') != std::string::npos) return "";
-    return Levels(path);
+    return Levels("", path);
 }
 
 // The host path of the service's driver file: a path name without a drive
