@@ -95,6 +95,9 @@ struct Outcome {
     // Seconds at whose end the element was on while the program meant it
     // off, inside and outside the device's failure.
     int onWhileOffFailing = 0, onWhileOffOtherwise = 0;
+    // Seconds in whose middle the element was on with the chamber above the target.
+    int heatAboveTarget = 0;
+    double worstHeatAbove = 0;  // degrees
     std::int64_t lastRunWriteMs = -1;
     unsigned char levelAtEnd = 0, levelAfterAbort = 0;
     bool elementOnAtEnd = false;
@@ -125,7 +128,14 @@ protected:
         std::size_t seen = 0;
         // Two seconds past the end: no tick may come after the last.
         for (int s = 1; s <= kTicks + 2; ++s) {
-            platform::AdvanceClock(kTickMs);
+            // Half-way through the second the element shows what the tick decided.
+            platform::AdvanceClock(kTickMs / 2);
+            if (const double above = port->Chamber() - dlg->SegmentTargetTemp(dlg->m_nElapsedSeconds);
+                port->ElementOn() && above > 0) {
+                ++out.heatAboveTarget;
+                out.worstHeatAbove = std::max(out.worstHeatAbove, above);
+            }
+            platform::AdvanceClock(kTickMs / 2);
             if (port->samples.size() > seen) {
                 seen = port->samples.size();
                 const int target = dlg->SegmentTargetTemp(dlg->m_nElapsedSeconds);
@@ -288,6 +298,18 @@ TEST_F(FaultSoakTest, DefaultProgramThroughFlipsDropsAndAFailingDevice) {
         "soak: chamber against the clean run: worst %.1f degrees, mean %.2f; element on while the "
         "program meant it off: %d s, all while the device failed\n",
         worstGap, sumGap / static_cast<double>(kTicks), faulty.onWhileOffFailing);
+
+    // Ten times the flips, and what the guard made of them.
+    ASSERT_TRUE(hw::ParseSimFaults("flip=0.01", faults, error)) << error;
+    const Outcome flips = RunProgram(faults, 0, 0, test::FreshDir("soak-flips"));
+    std::string guard;
+    for (const auto& b : flips.boxes) guard += " [" + b.substr(0, 60) + "...]";
+    std::printf(
+        "soak: element on with the chamber above target: %d s clean (at most %.1f degrees above), %d s at "
+        "flip=0.001 (%.1f), %d s at flip=0.01 (%.1f; %d ticks); boxes at flip=0.01:%s\n",
+        clean.heatAboveTarget, clean.worstHeatAbove, faulty.heatAboveTarget, faulty.worstHeatAbove,
+        flips.heatAboveTarget, flips.worstHeatAbove, flips.tickCount,
+        guard.empty() ? " none" : guard.c_str());
 
     // The faults were really there, and each kind did what it does.
     EXPECT_EQ(failedSamples, kFailTo - kFailFrom);
