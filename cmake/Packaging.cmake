@@ -46,7 +46,8 @@ set(PYRELLE_SCREENSHOT_URL "https://pyrelle.github.io/screenshots/main-window.pn
     CACHE STRING "Where build/data/screenshots/main-window.png is published")
 add_custom_command(OUTPUT ${pkg_data}/screenshots/main-window.png
   COMMAND ${CMAKE_COMMAND} -E make_directory ${pkg_data}/screenshots
-  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen $<TARGET_FILE:pyrelle>
+  COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen XDG_STATE_HOME=${pkg_data}/screenshots/state
+          $<TARGET_FILE:pyrelle>
           --headless --script ${CMAKE_SOURCE_DIR}/data/screenshot.script
   WORKING_DIRECTORY ${pkg_data}/screenshots
   DEPENDS pyrelle ${CMAKE_SOURCE_DIR}/data/screenshot.script
