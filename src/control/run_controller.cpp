@@ -36,7 +36,6 @@ void CPyrelleDlg::OnTimer(UINT_PTR nIDEvent) {
 
     if (m_nRunState == kRunRunning && m_nTickCount < kHistorySize) {
         ++m_nTickCount;
-        JournalSample(m_aHistory[m_nTickCount - 1]);
         m_nElapsedSeconds = control::ProgramTime(m_nTickCount);
         m_bElementOn = 0;
         const int nTarget = SegmentTargetTemp(m_nElapsedSeconds);
@@ -51,6 +50,8 @@ void CPyrelleDlg::OnTimer(UINT_PTR nIDEvent) {
             m_nPulseTimer = SetTimer(kPulseTimerId, static_cast<UINT>(10 * pulse.length), nullptr);
             WriteElement();
         }
+        // After the element's write, which is the tick's errand in time.
+        JournalSample(m_aHistory[m_nTickCount - 1]);
     }
 
     // The last tick's own period is not left to its pulse: the element goes off.

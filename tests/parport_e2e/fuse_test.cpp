@@ -1,7 +1,7 @@
 // The program binary, unmodified, driving a furnace through a parallel-port
 // node that a FUSE file system provides (tests/support/ppdev_fs.cpp): the
 // readings it decodes, the element level over time, and the element off
-// after Exit. Skipped, with the reason, where FUSE cannot be mounted.
+// after Exit and after SIGTERM. Skipped, with the reason, where FUSE cannot be mounted.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sched.h>
@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -29,6 +30,9 @@ namespace {
 #ifndef PYRELLE_PPDEV_FS
 
 TEST(ParportFuse, ProgramDrivesTheFurnaceThroughAFakeNode) {
+    GTEST_SKIP() << "built without libfuse3: bash scripts/deps.sh installs libfuse3-dev and fuse3";
+}
+TEST(ParportFuse, ASignalMidRunLeavesTheElementOff) {
     GTEST_SKIP() << "built without libfuse3: bash scripts/deps.sh installs libfuse3-dev and fuse3";
 }
 
@@ -221,6 +225,52 @@ TEST(ParportFuse, ProgramDrivesTheFurnaceThroughAFakeNode) {
     EXPECT_GT(onMs, 300);
     // The furnace, sixty times faster, has warmed by a few degrees.
     EXPECT_GE(last - first, 20) << first << " to " << last;
+}
+
+// SIGTERM in the middle of a run: the element is written off, then the port
+// released and closed, before the program ends.
+TEST(ParportFuse, ASignalMidRunLeavesTheElementOff) {
+    const std::string dir = fs::current_path().string() + "/test-work/parport_e2e_signal";
+    std::system(("umount -l '" + dir + "/mnt' 2>/dev/null").c_str());
+    test::FreshDir("parport_e2e_signal");
+    const int cpu = SharedCpu();
+    FuseNode node;
+    std::string why;
+    if (!node.Mount(dir, cpu, why)) GTEST_SKIP() << why;
+    std::ofstream(dir + "/script.txt") << "type 1070 50\nclick 1029\nwait 60000\n";
+    const std::string cmd = "cd '" + dir + "' && XDG_STATE_HOME='" + dir +
+                            ".state' QT_QPA_PLATFORM=offscreen exec taskset -c " + std::to_string(cpu) +
+                            " '" + PYRELLE_BINARY "' --port parport:" + node.Node() +
+                            "/parport0 --script script.txt --trace trace.txt >stdout.txt 2>stderr.txt";
+    const pid_t pid = fork();
+    if (pid == 0) {
+        execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(4500));  // some ticks, some of them heating
+    kill(pid, SIGTERM);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + SIGTERM) << status;
+
+    std::vector<std::string> trace;
+    std::istringstream in(test::ReadFile(dir + "/trace.txt"));
+    for (std::string l; std::getline(in, l);) trace.push_back(l.substr(l.find(' ') + 1));
+    ASSERT_GE(trace.size(), 3u);
+    EXPECT_EQ(trace[trace.size() - 2], "WRITE 0");
+    EXPECT_EQ(trace.back(), "CLOSE");
+    EXPECT_NE(std::count(trace.begin(), trace.end(), "WRITE 1"), 0) << "it heated before";
+    std::vector<std::string> order;
+    int lastLevel = -1;
+    for (const FsEvent& e : ReadLog(dir + "/fs.log")) {
+        if (e.what == "SHOW") continue;
+        order.push_back(e.what);
+        if (e.what == "W") lastLevel = e.args.at(0);
+    }
+    EXPECT_EQ(lastLevel & 1, 0) << "the element was left on";
+    ASSERT_GE(order.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(order.end() - 3, order.end()),
+              (std::vector<std::string>{"W", "RELEASE", "CLOSE"}));
 }
 
 #endif
