@@ -34,12 +34,24 @@ public:
         nanosleep(&ts, nullptr);
     }
     bool RealTime(bool on) override {
-        sched_param p{};
-        // A middling priority: above every ordinary task, below the
-        // kernel's own real-time threads.
-        p.sched_priority = on ? 40 : 0;
-        return pthread_setschedparam(pthread_self(), on ? SCHED_FIFO : SCHED_OTHER, &p) == 0;
+        // On: a middling priority, above every ordinary task and below the
+        // kernel's own real-time threads. Off: whatever the thread had before.
+        if (on) {
+            if (!m_raised) pthread_getschedparam(pthread_self(), &m_policy, &m_param);
+            sched_param p{};
+            p.sched_priority = 40;
+            m_raised = pthread_setschedparam(pthread_self(), SCHED_FIFO, &p) == 0 || m_raised;
+            return m_raised;
+        }
+        if (!m_raised) return true;
+        m_raised = false;
+        return pthread_setschedparam(pthread_self(), m_policy, &m_param) == 0;
     }
+
+private:
+    bool m_raised = false;
+    int m_policy = SCHED_OTHER;
+    sched_param m_param{};
 };
 
 }  // namespace

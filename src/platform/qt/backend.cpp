@@ -1,6 +1,8 @@
 // Qt as the window system: start-up, the event loop and the timer that wakes
 // it when the platform clock follows real time, and the font mapper.
 #include <fcntl.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -159,6 +161,11 @@ void Start(int argc, char** argv, bool live, double speed, const char* desktopId
     if (!live) return;
     g_speed = speed;
     ClockUseRealTime(speed);
+    // On a busy machine the window timers keep their times only above the
+    // ordinary tasks: a low real-time priority where the system grants it.
+    sched_param rt{};
+    rt.sched_priority = 10;
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &rt);
     g_clockTimer = new QTimer(g_app);
     g_clockTimer->setSingleShot(true);
     g_clockTimer->setTimerType(Qt::PreciseTimer);
