@@ -15,7 +15,7 @@ namespace platform {
 class WindowPeer {
 public:
     virtual ~WindowPeer() = default;
-    // A dialog's caption or a control's text, in Latin-1.
+    // A dialog's caption or a control's text, in UTF-8.
     virtual std::string Text() const = 0;
     virtual void SetText(const std::string& text) = 0;
     virtual void Focus() = 0;

@@ -76,7 +76,7 @@ public:
                 menu.addSeparator();
                 continue;
             }
-            QAction* a = menu.addAction(QString::fromLatin1(item.text.c_str()));
+            QAction* a = menu.addAction(QString::fromStdString(item.text));
             a->setData(QVariant::fromValue<qulonglong>(item.id));
         }
         QAction* chosen = menu.exec(mapToGlobal(QPoint(0, 0)));
@@ -150,11 +150,11 @@ public:
     }
 
     std::string Text() const override {
-        return m_w && m_text ? m_w->property(m_text).toString().toLatin1().toStdString() : std::string();
+        return m_w && m_text ? m_w->property(m_text).toString().toStdString() : std::string();
     }
     void SetText(const std::string& text) override {
         if (m_w && m_text)
-            m_w->setProperty(m_text, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+            m_w->setProperty(m_text, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     }
     void Focus() override {
         if (m_w) m_w->setFocus(Qt::OtherFocusReason);
@@ -216,7 +216,7 @@ public:
         if (!m_w) return false;
         QImage image(m_w->size(), QImage::Format_RGB32);
         m_w->render(&image);
-        return image.save(QString::fromLocal8Bit(path.c_str()), "PNG");
+        return image.save(QString::fromUtf8(path.c_str()), "PNG");
     }
 
 private:
@@ -229,7 +229,7 @@ private:
 
 // A control's widget; `text` is set to the name of its text property.
 QWidget* MakeControlWidget(HWND c, DialogWidget* parent, const DialogControl& dc, const char*& text) {
-    const QString caption = QString::fromLatin1(dc.text ? dc.text : "");
+    const QString caption = QString::fromUtf8(dc.text ? dc.text : "");
     const DWORD type = dc.style & (dc.cls == ControlClass::Static ? 0x1F : 0xF);
     const bool groupBox = dc.cls == ControlClass::Button && type == BS_GROUPBOX;
     const bool focusless = dc.cls == ControlClass::Static || groupBox;
@@ -279,7 +279,7 @@ void CreateWidgets(HWND hwnd, bool live) {
     auto* w = new DialogWidget(hwnd);
     hwnd->peer = std::make_unique<Peer>(hwnd, w, "windowTitle", live);
     w->setProperty("hwnd", QVariant::fromValue<void*>(hwnd));
-    w->setWindowTitle(QString::fromLatin1(t.caption));
+    w->setWindowTitle(QString::fromUtf8(t.caption));
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (t.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (t.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
