@@ -1,9 +1,16 @@
 // What a person reads on the Qt widgets behind the windows: texts cross as
-// UTF-8.
+// UTF-8 and every caption fits its control.
 #include <QApplication>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStyleOptionGroupBox>
+#include <cstdio>
 #include <filesystem>
 
+#include "platform/api/internal.h"
 #include "support/fixture.h"
 
 namespace {
@@ -74,6 +81,82 @@ TEST_F(Utf8Test, AFileNumberTypedInTheFormNamesTheRunLogInUtf8) {
         std::filesystem::exists("Tdata\xC3\xA9"
                                 "5.txt"));
     EXPECT_TRUE(Boxes().empty()) << Boxes().front();
+}
+
+// ---------------------------------------------------------------- captions
+
+// How `text` in `font`, placed in `room` with `align`, leaves it: "" when
+// its ink and its line fit, with the pixels it has to `spare` across.
+std::string Overflow(const QString& text, const QFont& font, const QRect& room, Qt::Alignment align,
+                     int& spare) {
+    const QFontMetrics fm(font);
+    const int advance = fm.horizontalAdvance(text);
+    const QRect ink = fm.boundingRect(text);
+    const int left = std::min(0, ink.left()), right = std::max(advance, ink.right() + 1);
+    int x = room.left();
+    if (align & Qt::AlignHCenter) x += (room.width() - advance) / 2;
+    if (align & Qt::AlignRight) x = room.right() + 1 - advance;
+    spare = room.width() - (right - left);
+    if (x + left >= room.left() && x + right <= room.right() + 1 && fm.height() <= room.height()) return "";
+    char why[128];
+    std::snprintf(why, sizeof why, "needs %d x %d px from x %d, has %d x %d", right - left, fm.height(),
+                  x + left, room.width(), room.height());
+    return why;
+}
+
+// The room a caption has on its widget, as the style lays it out.
+QRect CaptionRoom(QWidget* w, Qt::Alignment& align) {
+    align = Qt::AlignLeft;
+    if (auto* b = qobject_cast<QPushButton*>(w)) {
+        QStyleOptionButton opt;
+        opt.initFrom(b);
+        opt.text = b->text();
+        align = Qt::AlignHCenter;
+        return b->style()->subElementRect(QStyle::SE_PushButtonContents, &opt, b);
+    }
+    if (auto* g = qobject_cast<QGroupBox*>(w)) {
+        QStyleOptionGroupBox opt;
+        opt.initFrom(g);
+        opt.text = g->title();
+        opt.textAlignment = g->alignment();
+        opt.subControls = QStyle::SC_GroupBoxFrame | QStyle::SC_GroupBoxLabel;
+        opt.lineWidth = 1;
+        QStyle* s = g->style();
+        const QRect frame = s->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxFrame, g);
+        const QRect label = s->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, g);
+        // The title sits at its label's place, and inside the frame's sides.
+        return QRect(label.left(), label.top(), frame.right() - label.left(), label.height());
+    }
+    auto* l = qobject_cast<QLabel*>(w);
+    if (!l) return QRect();
+    align = l->alignment();
+    return l->contentsRect();
+}
+
+TEST(DialogFont, EveryCaptionOfTheThreeDialogsFitsItsControl) {
+    std::string tightest;
+    int least = 1 << 20;
+    for (UINT id : {IDD_ABOUTBOX, IDD_PYRELLE_DIALOG, IDD_CALIBRATION}) {
+        const platform::DialogTemplate* t = platform::FindDialogTemplate(id);
+        ASSERT_NE(t, nullptr);
+        CDialog dialog(id);
+        ASSERT_TRUE(dialog.Create(id));
+        for (int i = 0; i < t->count; ++i) {
+            const platform::DialogControl& c = t->controls[i];
+            if (!c.text || !*c.text) continue;
+            SCOPED_TRACE(std::to_string(id) + " \"" + c.text + "\"");
+            QWidget* w = WidgetOf(dialog.m_hWnd->children[static_cast<std::size_t>(i)].get());
+            ASSERT_NE(w, nullptr);
+            w->ensurePolished();
+            Qt::Alignment align;
+            const QRect room = CaptionRoom(w, align);
+            ASSERT_FALSE(room.isNull()) << "no caption on " << w->metaObject()->className();
+            int spare = 0;
+            EXPECT_EQ(Overflow(QString::fromUtf8(c.text), w->font(), room, align, spare), "");
+            if (spare < least) least = spare, tightest = c.text;
+        }
+    }
+    std::printf("tightest caption: \"%s\", %d px to spare\n", tightest.c_str(), least);
 }
 
 }  // namespace

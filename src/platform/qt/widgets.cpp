@@ -17,6 +17,7 @@
 #include <cstdlib>
 
 #include "platform/clock.h"
+#include "platform/qt/text.h"
 
 #if __has_include(<xcb/xcb.h>)
 #include <xcb/xcb.h>
@@ -286,10 +287,7 @@ void CreateWidgets(HWND hwnd, bool live) {
     w->setWindowFlags(flags);
     w->setFixedSize(hwnd->rect.right, hwnd->rect.bottom);
     w->setAutoFillBackground(false);
-    // The dialog font's usual size: base units of 6 by 13 pixels.
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(11);
-    w->setFont(font);
+    w->setFont(DialogFont());
     // Group boxes as the original platform draws them: the frame runs
     // through the middle of the title.
     w->setStyleSheet(
