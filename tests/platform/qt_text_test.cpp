@@ -1,5 +1,6 @@
 // What a person reads on the Qt widgets behind the windows: texts cross as
-// UTF-8 and every caption fits its control.
+// UTF-8, every caption fits its control, and a message box shows the icon of
+// its type and the whole of its text.
 #include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
@@ -7,9 +8,12 @@
 #include <QPushButton>
 #include <QStyleOptionButton>
 #include <QStyleOptionGroupBox>
+#include <QTextLayout>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 
+#include "automation/script.h"
 #include "platform/api/internal.h"
 #include "support/fixture.h"
 
@@ -157,6 +161,109 @@ TEST(DialogFont, EveryCaptionOfTheThreeDialogsFitsItsControl) {
         }
     }
     std::printf("tightest caption: \"%s\", %d px to spare\n", tightest.c_str(), least);
+}
+
+// ---------------------------------------------------------------- message boxes
+
+// A user who looks at each message box while it is open, then leaves it.
+class Looker : public platform::UserSide {
+public:
+    explicit Looker(std::function<void(CWnd*)> look) : m_look(std::move(look)) {
+        platform::InstallUserSide(this);
+    }
+    ~Looker() override { platform::InstallUserSide(&automation::User()); }
+    Step Next() override {
+        m_look(platform::ActiveWindow());
+        ++looked;
+        return Step::Leave;
+    }
+    int looked = 0;
+
+private:
+    std::function<void(CWnd*)> m_look;
+};
+
+TEST(MessageBox, ShowsTheStyleIconItsTypeAsksFor) {
+    const struct {
+        UINT type;
+        int icon;  // a QStyle::StandardPixmap, -1 for none
+    } cases[] = {{MB_ICONEXCLAMATION, QStyle::SP_MessageBoxWarning},
+                 {MB_ICONINFORMATION, QStyle::SP_MessageBoxInformation},
+                 {MB_ICONSTOP, QStyle::SP_MessageBoxCritical},
+                 {MB_OK, -1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        Looker looker([&](CWnd* box) {
+            QWidget* w = WidgetOf(box);
+            ASSERT_NE(w, nullptr);
+            std::vector<QLabel*> icons;
+            for (QLabel* l : w->findChildren<QLabel*>())
+                if (!l->pixmap().isNull()) icons.push_back(l);
+            if (c.icon < 0) {
+                EXPECT_TRUE(icons.empty());
+                return;
+            }
+            ASSERT_EQ(icons.size(), 1u);
+            const QPixmap shown = icons[0]->pixmap();
+            const QPixmap style = w->style()
+                                      ->standardIcon(static_cast<QStyle::StandardPixmap>(c.icon), nullptr, w)
+                                      .pixmap(shown.size());
+            EXPECT_EQ(shown.toImage().convertToFormat(QImage::Format_ARGB32),
+                      style.toImage().convertToFormat(QImage::Format_ARGB32));
+            EXPECT_TRUE(w->rect().contains(icons[0]->geometry()));
+        });
+        EXPECT_EQ(AfxMessageBox("Check the furnace.", c.type), IDOK);
+        EXPECT_EQ(looker.looked, 1);
+    }
+}
+
+TEST(MessageBox, SizesItselfToItsTextWrappingLongNamesWithoutClipping) {
+    const std::string unsaved =
+        "The run log \"Tdata/nowhere/" + std::string(60, '7') +
+        ".txt\" was not saved: No such file or directory.\n\nThe run's samples are "
+        "still held: mend the cause or change the file number, then press Abort again.";
+    const struct {
+        std::string text;
+        int minLines;
+    } cases[] = {
+        {unsaved, 4}, {"Saved in /" + std::string(150, 'x') + ".", 2}, {"Please enter an integer.", 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        Looker looker([&](CWnd* box) {
+            QWidget* w = WidgetOf(box);
+            QWidget* text = WidgetOf(box->GetDlgItem(0xFFFF));
+            QWidget* ok = WidgetOf(box->GetDlgItem(IDOK));
+            ASSERT_TRUE(w && text && ok);
+            CString shown;
+            box->GetDlgItem(0xFFFF)->GetWindowText(shown);
+            EXPECT_EQ(shown.str(), c.text);
+            EXPECT_LE(w->width(), 600) << "a box no wider than a few hundred pixels";
+            EXPECT_TRUE(w->rect().contains(text->geometry()));
+            EXPECT_TRUE(w->rect().contains(ok->geometry()));
+            EXPECT_FALSE(text->geometry().intersects(ok->geometry()));
+            // The text laid out at its control's width: every line within
+            // the width, all the lines within the height.
+            QString s = QString::fromStdString(c.text);
+            s.replace(QLatin1Char('\n'), QChar::LineSeparator);
+            QTextLayout layout(s, text->font());
+            QTextOption option;
+            option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            layout.setTextOption(option);
+            layout.beginLayout();
+            int lines = 0;
+            qreal height = 0;
+            for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine(), ++lines) {
+                line.setLineWidth(text->width());
+                EXPECT_LE(line.naturalTextWidth(), text->width());
+                height += line.height();
+            }
+            layout.endLayout();
+            EXPECT_GE(lines, c.minLines);
+            EXPECT_LE(height, text->height());
+        });
+        EXPECT_EQ(AfxMessageBox(c.text.c_str(), MB_ICONEXCLAMATION), IDOK);
+        EXPECT_EQ(looker.looked, 1);
+    }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QWindow>
 #include <cstdlib>
 
@@ -35,6 +36,16 @@ QImage IconImage(HICON icon) {
     if (!icon) return QImage();
     return QImage(reinterpret_cast<const uchar*>(icon->pixels.data()), icon->width, icon->height,
                   icon->width * 4, QImage::Format_ARGB32);
+}
+
+// A system icon as the style draws a message box's, else the program's own.
+QPixmap IconPixmap(UINT id, QWidget* w) {
+    const int size = w->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, w);
+    for (auto [system, pixmap] : {std::pair{IDI_HAND, QStyle::SP_MessageBoxCritical},
+                                  std::pair{IDI_EXCLAMATION, QStyle::SP_MessageBoxWarning},
+                                  std::pair{IDI_ASTERISK, QStyle::SP_MessageBoxInformation}})
+        if (id == system) return w->style()->standardIcon(pixmap, nullptr, w).pixmap(size, size);
+    return QPixmap::fromImage(IconImage(LoadIconResource(id)));
 }
 
 // Whether the window system has destroyed the window under `w` (another
@@ -261,8 +272,10 @@ QWidget* MakeControlWidget(HWND c, DialogWidget* parent, const DialogControl& dc
         text = nullptr;
     } else if (type == SS_ICON) {
         auto* l = new QLabel(parent);
-        l->setPixmap(QPixmap::fromImage(IconImage(LoadIconResource(dc.icon))));
+        l->setPixmap(IconPixmap(dc.icon, l));
         w = l;
+    } else if (dc.style & SS_EDITCONTROL) {
+        w = MakeWrappingText(parent, caption);
     } else {
         auto* l = new QLabel(caption, parent);
         l->setTextFormat(Qt::PlainText);
