@@ -30,6 +30,7 @@ constexpr DWORD SS_CENTER = 0x1u;
 constexpr DWORD SS_ICON = 0x3u;
 constexpr DWORD SS_WHITERECT = 0x6u;
 constexpr DWORD SS_NOPREFIX = 0x80u;
+constexpr DWORD SS_EDITCONTROL = 0x2000u;  // wraps as a multi-line edit does
 constexpr DWORD SS_SUNKEN = 0x1000u;
 
 namespace platform {
@@ -64,6 +65,11 @@ struct IconResource {
     int width, height;
     const std::uint32_t* pixels;
 };
+
+// The system's icons, as an icon static names them.
+constexpr UINT IDI_HAND = 32513;
+constexpr UINT IDI_EXCLAMATION = 32515;
+constexpr UINT IDI_ASTERISK = 32516;
 
 // Defined by the program's resources (src/res).
 const DialogTemplate* FindDialogTemplate(UINT id);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/api/internal.h"
 #include "platform/clock.h"
@@ -14,14 +15,63 @@ namespace {
 CWinApp* g_app = nullptr;
 constexpr DWORD kBoxStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD kOkStyle = WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
+constexpr int kIconId = 20, kTextId = 0xFFFF;
+// Dialog units: margins, the icon's square of 32 pixels, the OK button.
+constexpr int kMargin = 7, kIconCx = 22, kIconCy = 20, kOkCx = 50, kOkCy = 14, kMinCx = 120;
+// The widest the text may be, in pixels: longer lines wrap.
+constexpr int kMaxTextWidth = 400;
 
-// A message box: its text and an OK button, as a dialog of its own. Its
-// width grows with the text, as the system's box does.
+// The system icon a box's type asks for, 0 for none.
+UINT IconOf(UINT type) {
+    switch (type & 0xF0) {
+        case MB_ICONSTOP:
+            return IDI_HAND;
+        case MB_ICONEXCLAMATION:
+            return IDI_EXCLAMATION;
+        case MB_ICONINFORMATION:
+            return IDI_ASTERISK;
+        default:
+            return 0;
+    }
+}
+
+// Pixels to dialog units, rounded up so that the pixels always fit.
+int DluX(int px) {
+    return (std::clamp(px, 1, 1 << 20) * 4 + 5) / 6;
+}
+int DluY(int px) {
+    return (std::clamp(px, 1, 1 << 20) * 8 + 12) / 13;
+}
+
+TextExtent Measure(const std::string& text, int maxWidth) {
+    // Without a window system nothing shows, and any size will do.
+    WindowSystem* ws = TheWindowSystem();
+    return ws ? ws->MeasureText(text, maxWidth) : TextExtent{maxWidth, 13};
+}
+
+// A message box: the icon of its type, its text and an OK button, as a
+// dialog of its own that sizes itself to the text, as the system's box does.
 class CMessageBoxDlg : public CDialog {
 public:
-    CMessageBoxDlg(const std::string& text, const char* caption)
-        : CDialog(0), m_text(text), m_cx(std::clamp(static_cast<int>(text.size()) * 4 + 24, 120, 420)) {
-        m_template.caption = caption;
+    CMessageBoxDlg(const std::string& text, const char* caption, UINT type) : CDialog(0), m_text(text) {
+        const UINT icon = IconOf(type);
+        const int textX = icon ? 2 * kMargin + kIconCx : kMargin;
+        const int textCx = DluX(Measure(text, kMaxTextWidth).width);
+        // The lines as they break at the width the control really gets.
+        const int textCy = DluY(Measure(text, DluToPixelX(textCx)).height);
+        const int textY = kMargin + (icon ? std::max(0, (kIconCy - textCy) / 2) : 0);
+        const int okY = std::max(textY + textCy, icon ? kMargin + kIconCy : 0) + kMargin;
+        const int cx = std::max({textX + textCx + kMargin, kOkCx + 2 * kMargin, kMinCx});
+        if (icon)
+            m_controls.push_back({kIconId, ControlClass::Static, nullptr, kMargin, kMargin, kIconCx, kIconCy,
+                                  WS_VISIBLE | SS_ICON, 0, icon});
+        m_controls.push_back({kTextId, ControlClass::Static, m_text.c_str(), textX, textY, textCx, textCy,
+                              WS_VISIBLE | SS_NOPREFIX | SS_EDITCONTROL, 0});
+        m_controls.push_back(
+            {IDOK, ControlClass::Button, "OK", (cx - kOkCx) / 2, okY, kOkCx, kOkCy, kOkStyle, 0});
+        const int cy = okY + kOkCy + kMargin;
+        m_template = {0, caption, kBoxStyle, 0, cx, cy, 8, "MS Sans Serif", m_controls.data(), 0};
+        m_template.count = static_cast<int>(m_controls.size());
         m_lpDialogTemplate = &m_template;
     }
     // A box with only OK answers Esc and closing with OK.
@@ -29,11 +79,8 @@ public:
 
 private:
     std::string m_text;
-    int m_cx;
-    DialogControl m_controls[2] = {
-        {0xFFFF, ControlClass::Static, m_text.c_str(), 12, 10, m_cx - 24, 20, WS_VISIBLE | SS_NOPREFIX, 0},
-        {IDOK, ControlClass::Button, "OK", m_cx / 2 - 25, 36, 50, 14, kOkStyle, 0}};
-    DialogTemplate m_template{0, "", kBoxStyle, 0, m_cx, 56, 8, "MS Sans Serif", m_controls, 2};
+    std::vector<DialogControl> m_controls;
+    DialogTemplate m_template{};
 };
 
 }  // namespace
@@ -82,13 +129,13 @@ CWinApp* AfxGetApp() {
     return g_app;
 }
 
-int AfxMessageBox(LPCSTR lpszText, UINT, UINT) {
+int AfxMessageBox(LPCSTR lpszText, UINT nType, UINT) {
     std::string text = lpszText ? lpszText : "";
     ReportBox(text.c_str());
     // While the application ends on request, nobody is there to answer a box.
     if (QuitRequested()) return IDOK;
     // The caption is the application's name, else its title in the string table.
     const char* caption = g_app && g_app->m_pszAppName ? g_app->m_pszAppName : FindString(AFX_IDS_APP_TITLE);
-    CMessageBoxDlg box(text, caption ? caption : "");
+    CMessageBoxDlg box(text, caption ? caption : "", nType);
     return static_cast<int>(box.DoModal());
 }

@@ -37,14 +37,6 @@ HWND HwndOf(CWnd* w) {
     return w ? w->m_hWnd : nullptr;
 }
 
-// Dialog units to pixels, as the dialog manager rounds them.
-int DluToPixelX(int v) {
-    return v >= 0 ? (v * 6 + 2) / 4 : -((-v * 6 + 2) / 4);
-}
-int DluToPixelY(int v) {
-    return v >= 0 ? (v * 13 + 4) / 8 : -((-v * 13 + 4) / 8);
-}
-
 // Fills the pixels from (x0, y0) up to, not including, (x1, y1).
 void Fill(Surface& s, int x0, int y0, int x1, int y1, std::uint32_t colour) {
     x0 = std::max(x0, 0), y0 = std::max(y0, 0), x1 = std::min(x1, s.width), y1 = std::min(y1, s.height);
@@ -78,6 +70,13 @@ void PaintDefault(HWND dialog) {
 }
 
 }  // namespace
+
+int DluToPixelX(int v) {
+    return v >= 0 ? (v * 6 + 2) / 4 : -((-v * 6 + 2) / 4);
+}
+int DluToPixelY(int v) {
+    return v >= 0 ? (v * 13 + 4) / 8 : -((-v * 13 + 4) / 8);
+}
 
 void InstallWindowSystem(WindowSystem* system) {
     g_windowSystem = system;

@@ -62,6 +62,10 @@ struct HICON__ {
 
 namespace platform {
 
+// Dialog units to pixels, as the dialog manager rounds them.
+int DluToPixelX(int v);
+int DluToPixelY(int v);
+
 HWND CreateDialogWindow(const DialogTemplate& t, CDialog* owner);
 void DestroyDialogWindow(HWND hwnd);
 HWND FindChild(HWND dialog, int id);

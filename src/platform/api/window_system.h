@@ -15,7 +15,7 @@ namespace platform {
 class WindowPeer {
 public:
     virtual ~WindowPeer() = default;
-    // A dialog's caption or a control's text, in Latin-1.
+    // A dialog's caption or a control's text, in UTF-8.
     virtual std::string Text() const = 0;
     virtual void SetText(const std::string& text) = 0;
     virtual void Focus() = 0;
@@ -30,6 +30,11 @@ public:
     virtual void SetIcon(HICON) {}
     virtual void StartMove() {}
     virtual bool Screenshot(const std::string&) const { return false; }
+};
+
+// A text's widest line and its height, in pixels.
+struct TextExtent {
+    int width = 0, height = 0;
 };
 
 struct FontMetrics {
@@ -53,6 +58,10 @@ public:
     // Gives a new dialog and each of its controls a peer.
     virtual void Create(HWND dialog) = 0;
     virtual std::unique_ptr<FontPeer> MapFont(const LOGFONT& lf, FontMetrics& metrics) = 0;
+    // `text` as a wrapping static (SS_EDITCONTROL) in the dialog font shows
+    // it at most `maxWidth` pixels wide: lines end at line ends, between
+    // words, and inside a word longer than a line.
+    virtual TextExtent MeasureText(const std::string& text, int maxWidth) const = 0;
     // Waits for the next events and handles them.
     virtual void WaitForEvents() = 0;
     // Handles events until the platform clock reaches `t`.

@@ -21,6 +21,7 @@
 
 #include "platform/clock.h"
 #include "platform/qt/qt.h"
+#include "platform/qt/text.h"
 #include "platform/qt/widgets.h"
 
 namespace platform::qt {
@@ -91,6 +92,10 @@ public:
         m.cellHeight = requested > 0 ? height : fm.height();
         m.advance = std::max(1, fm.horizontalAdvance(QLatin1Char('0')));
         return std::make_unique<Font>(font);
+    }
+
+    TextExtent MeasureText(const std::string& text, int maxWidth) const override {
+        return MeasureWrapping(text, maxWidth);
     }
 
     void WaitForEvents() override { QApplication::processEvents(QEventLoop::WaitForMoreEvents); }

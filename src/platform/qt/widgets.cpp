@@ -13,10 +13,12 @@
 #include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QWindow>
 #include <cstdlib>
 
 #include "platform/clock.h"
+#include "platform/qt/text.h"
 
 #if __has_include(<xcb/xcb.h>)
 #include <xcb/xcb.h>
@@ -34,6 +36,16 @@ QImage IconImage(HICON icon) {
     if (!icon) return QImage();
     return QImage(reinterpret_cast<const uchar*>(icon->pixels.data()), icon->width, icon->height,
                   icon->width * 4, QImage::Format_ARGB32);
+}
+
+// A system icon as the style draws a message box's, else the program's own.
+QPixmap IconPixmap(UINT id, QWidget* w) {
+    const int size = w->style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, w);
+    for (auto [system, pixmap] : {std::pair{IDI_HAND, QStyle::SP_MessageBoxCritical},
+                                  std::pair{IDI_EXCLAMATION, QStyle::SP_MessageBoxWarning},
+                                  std::pair{IDI_ASTERISK, QStyle::SP_MessageBoxInformation}})
+        if (id == system) return w->style()->standardIcon(pixmap, nullptr, w).pixmap(size, size);
+    return QPixmap::fromImage(IconImage(LoadIconResource(id)));
 }
 
 // Whether the window system has destroyed the window under `w` (another
@@ -76,7 +88,7 @@ public:
                 menu.addSeparator();
                 continue;
             }
-            QAction* a = menu.addAction(QString::fromLatin1(item.text.c_str()));
+            QAction* a = menu.addAction(QString::fromStdString(item.text));
             a->setData(QVariant::fromValue<qulonglong>(item.id));
         }
         QAction* chosen = menu.exec(mapToGlobal(QPoint(0, 0)));
@@ -150,11 +162,11 @@ public:
     }
 
     std::string Text() const override {
-        return m_w && m_text ? m_w->property(m_text).toString().toLatin1().toStdString() : std::string();
+        return m_w && m_text ? m_w->property(m_text).toString().toStdString() : std::string();
     }
     void SetText(const std::string& text) override {
         if (m_w && m_text)
-            m_w->setProperty(m_text, QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+            m_w->setProperty(m_text, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
     }
     void Focus() override {
         if (m_w) m_w->setFocus(Qt::OtherFocusReason);
@@ -216,7 +228,7 @@ public:
         if (!m_w) return false;
         QImage image(m_w->size(), QImage::Format_RGB32);
         m_w->render(&image);
-        return image.save(QString::fromLocal8Bit(path.c_str()), "PNG");
+        return image.save(QString::fromUtf8(path.c_str()), "PNG");
     }
 
 private:
@@ -229,7 +241,7 @@ private:
 
 // A control's widget; `text` is set to the name of its text property.
 QWidget* MakeControlWidget(HWND c, DialogWidget* parent, const DialogControl& dc, const char*& text) {
-    const QString caption = QString::fromLatin1(dc.text ? dc.text : "");
+    const QString caption = QString::fromUtf8(dc.text ? dc.text : "");
     const DWORD type = dc.style & (dc.cls == ControlClass::Static ? 0x1F : 0xF);
     const bool groupBox = dc.cls == ControlClass::Button && type == BS_GROUPBOX;
     const bool focusless = dc.cls == ControlClass::Static || groupBox;
@@ -260,8 +272,10 @@ QWidget* MakeControlWidget(HWND c, DialogWidget* parent, const DialogControl& dc
         text = nullptr;
     } else if (type == SS_ICON) {
         auto* l = new QLabel(parent);
-        l->setPixmap(QPixmap::fromImage(IconImage(LoadIconResource(dc.icon))));
+        l->setPixmap(IconPixmap(dc.icon, l));
         w = l;
+    } else if (dc.style & SS_EDITCONTROL) {
+        w = MakeWrappingText(parent, caption);
     } else {
         auto* l = new QLabel(caption, parent);
         l->setTextFormat(Qt::PlainText);
@@ -279,17 +293,14 @@ void CreateWidgets(HWND hwnd, bool live) {
     auto* w = new DialogWidget(hwnd);
     hwnd->peer = std::make_unique<Peer>(hwnd, w, "windowTitle", live);
     w->setProperty("hwnd", QVariant::fromValue<void*>(hwnd));
-    w->setWindowTitle(QString::fromLatin1(t.caption));
+    w->setWindowTitle(QString::fromUtf8(t.caption));
     Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (t.style & WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     if (t.style & WS_MINIMIZEBOX) flags |= Qt::WindowMinimizeButtonHint;
     w->setWindowFlags(flags);
     w->setFixedSize(hwnd->rect.right, hwnd->rect.bottom);
     w->setAutoFillBackground(false);
-    // The dialog font's usual size: base units of 6 by 13 pixels.
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setPixelSize(11);
-    w->setFont(font);
+    w->setFont(DialogFont());
     // Group boxes as the original platform draws them: the frame runs
     // through the middle of the title.
     w->setStyleSheet(
