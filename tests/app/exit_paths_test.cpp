@@ -96,22 +96,32 @@ protected:
     void SetUp() override {
         if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0)
             GTEST_SKIP() << "needs Xvfb and xdotool (scripts/deps.sh installs them)";
-        int fds[2];
-        ASSERT_EQ(pipe(fds), 0);
-        m_server = fork();
-        if (m_server == 0) {
-            close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24", "-nolisten",
-                   "tcp", static_cast<char*>(nullptr));
-            _exit(127);
+        // A display number nobody holds; the server is up when its socket is.
+        for (int n = 90; n < 130 && display.empty(); ++n) {
+            const std::string number = std::to_string(n);
+            if (access(std::string("/tmp/.X").append(number).append("-lock").c_str(), F_OK) == 0) continue;
+            const std::string name = std::string(":").append(number);
+            m_server = fork();
+            if (m_server == 0) {
+                const int null = open("/dev/null", O_WRONLY);
+                dup2(null, 1), dup2(null, 2);
+                execlp("Xvfb", "Xvfb", name.c_str(), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                       static_cast<char*>(nullptr));
+                _exit(127);
+            }
+            const std::string socket = std::string("/tmp/.X11-unix/X").append(number);
+            for (int k = 0; k < 100 && display.empty(); ++k) {
+                std::this_thread::sleep_for(50ms);
+                if (access(socket.c_str(), F_OK) == 0) display = name;
+                if (waitpid(m_server, nullptr, WNOHANG) == m_server) break;  // it gave up
+            }
+            if (display.empty()) {
+                kill(m_server, SIGKILL);
+                waitpid(m_server, nullptr, 0);
+                m_server = -1;
+            }
         }
-        close(fds[1]);
-        char buf[16] = {};
-        const ssize_t n = read(fds[0], buf, sizeof buf - 1);
-        close(fds[0]);
-        if (n <= 0) GTEST_SKIP() << "Xvfb did not start here";
-        display.assign(1, ':').append(buf, static_cast<std::size_t>(n - (buf[n - 1] == '\n')));
+        if (display.empty()) GTEST_SKIP() << "no Xvfb display could be started here";
     }
     void TearDown() override {
         if (m_server > 0) {
