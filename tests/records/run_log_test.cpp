@@ -198,4 +198,45 @@ TEST_F(RunLogTest, AFolderThatTakesNoNewFilesKeepsTheEarlierLogWhole) {
     EXPECT_EQ(Listing(), "Tdata1.txt");
 }
 
+// A full file system, without a free inode for a temporary file: the new log
+// cannot be written, and the earlier one stays as it was; a user's own file of a temporary-looking name, and
+// another file linked to it, are never touched.
+TEST_F(RunLogTest, AFullFileSystemAndTheUsersOwnFilesKeepTheirContents) {
+    std::ofstream("Tdata3.txt.tmp") << "mine";
+    std::ofstream("other.txt") << "other";
+    fs::create_hard_link("other.txt", "Tdata4.txt.tmp");
+    SetSamples({{250, 251}});
+    Abort("3");
+    Abort("4");
+    EXPECT_EQ(ReadFile("Tdata3.txt.tmp"), "mine");
+    EXPECT_EQ(ReadFile("other.txt"), "other");
+    EXPECT_EQ(ReadFile("Tdata4.txt"), "1\r\n\r\n250 251\r\n");
+
+    fs::create_directory("small");
+    // Three inodes: the folder, the earlier log and a filler; 16 KB of space.
+    if (std::system(
+            ("mount -t tmpfs -o size=16k,nr_inodes=3 tmpfs '" + dir + "/small' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "cannot mount a small file system here (not root)";
+    struct Unmount {
+        std::string dir;
+        ~Unmount() { std::system(("umount '" + dir + "/small'").c_str()); }
+    } unmount{dir};
+    std::ofstream("small/Tdata1.txt") << "1\r\n\r\n100 101\r\n";
+    std::ofstream("small/filler") << std::string(12 * 1024, 'x');  // what is left is less than the new log
+    std::vector<HistoryEntry> many(2000, HistoryEntry{3805, 3512});
+    for (std::size_t i = 0; i < many.size(); ++i) dlg->m_aHistory[i] = many[i];
+    dlg->m_nTickCount = static_cast<int>(many.size());
+    platform::testing::ClearBoxes();
+    ASSERT_EQ(chdir("small"), 0);
+    Abort("1");
+    ASSERT_EQ(chdir(dir.c_str()), 0);
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_NE(Boxes()[0].find("the earlier log is kept as it was"), std::string::npos) << Boxes()[0];
+    EXPECT_EQ(ReadFile("small/Tdata1.txt"), "1\r\n\r\n100 101\r\n") << "the earlier log survives";
+    std::vector<std::string> left;
+    for (const auto& e : fs::directory_iterator("small")) left.push_back(e.path().filename());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Tdata1.txt", "filler"})) << "nothing left behind";
+}
+
 }  // namespace
