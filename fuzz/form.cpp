@@ -19,7 +19,6 @@
 // Abort, Halt, Exit and the end of a run); the run log's count line matches
 // its sample lines and the history.
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -281,6 +280,8 @@ void Run(std::string_view input) {
         std::abort();
     }
     std::filesystem::current_path(folder);
+    // Run journals too, so that nothing of one input reaches the next.
+    setenv("XDG_STATE_HOME", (folder + "/state").c_str(), 1);
     g_waited = 0;
     g_dCalScale = 0.0;
     g_nCalOffset = 0;
@@ -358,11 +359,6 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     // own paths stay relative to where it started.
     g_base = std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
     g_home = std::filesystem::current_path();
-    // Run journals too: a run an input leaves without Exit is saved at the
-    // next input's start, into that input's folder.
-    const auto state = g_base / ("pyrelle-fuzz-state-" + std::to_string(getpid()));
-    std::filesystem::create_directories(state);
-    setenv("XDG_STATE_HOME", state.c_str(), 1);
     // Fonts and the window system's caches are made on first use and kept:
     // made here, they are not taken for a leak of the first input.
     Run("c1029\nw2000\nc1051\ndx\nc1006\n");
