@@ -132,16 +132,25 @@ private:
     pid_t m_pid = -1;
 };
 
-TEST(ParportFuse, ProgramDrivesTheFurnaceThroughAFakeNode) {
-    const std::string dir = fs::current_path().string() + "/test-work/parport_e2e";
-    // A mount left by an interrupted run would stop the folder's removal.
-    std::system(("umount -l '" + dir + "/mnt' 2>/dev/null").c_str());
-    test::FreshDir("parport_e2e");
-    const int cpu = SharedCpu();
+// A fresh folder for the test with the node mounted in it, or the test skipped.
+class ParportFuse : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        dir = fs::current_path().string() + "/test-work/parport_e2e_" + name;
+        // A mount left by an interrupted run would stop the folder's removal.
+        std::system(("umount -l '" + dir + "/mnt' 2>/dev/null").c_str());
+        test::FreshDir("parport_e2e_" + name);
+        cpu = SharedCpu();
+        std::string why;
+        if (!node.Mount(dir, cpu, why)) GTEST_SKIP() << why;
+    }
+    std::string dir;
+    int cpu = 0;
     FuseNode node;
-    std::string why;
-    if (!node.Mount(dir, cpu, why)) GTEST_SKIP() << why;
+};
 
+TEST_F(ParportFuse, ProgramDrivesTheFurnaceThroughAFakeNode) {
     // In real time, as a user would: start 30 degrees, duty 50 % (the
     // element on for 530 ms of each tick), about nine ticks, Abort, Exit.
     {
@@ -229,14 +238,7 @@ TEST(ParportFuse, ProgramDrivesTheFurnaceThroughAFakeNode) {
 
 // SIGTERM in the middle of a run: the element is written off, then the port
 // released and closed, before the program ends.
-TEST(ParportFuse, ASignalMidRunLeavesTheElementOff) {
-    const std::string dir = fs::current_path().string() + "/test-work/parport_e2e_signal";
-    std::system(("umount -l '" + dir + "/mnt' 2>/dev/null").c_str());
-    test::FreshDir("parport_e2e_signal");
-    const int cpu = SharedCpu();
-    FuseNode node;
-    std::string why;
-    if (!node.Mount(dir, cpu, why)) GTEST_SKIP() << why;
+TEST_F(ParportFuse, ASignalMidRunLeavesTheElementOff) {
     std::ofstream(dir + "/script.txt") << "type 1070 50\nclick 1029\nwait 60000\n";
     const std::string cmd = "cd '" + dir + "' && XDG_STATE_HOME='" + dir +
                             ".state' QT_QPA_PLATFORM=offscreen exec taskset -c " + std::to_string(cpu) +
