@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "hardware/parport.h"
-#include "readout/reader.h"
 #include "support/fake_parport.h"
+#include "support/panel_reader.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ void BM_ParportNoWrongReadings(benchmark::State& state) {
     constexpr std::int64_t kPhase = 10'000;
     auto fake = std::make_unique<test::FakeParport>(kPhase, 9);
     fake->readNs = kReadNs;
-    readout_test::Reader reader(std::make_unique<hw::ParportDevice>(hw::ParportOptions{}, fake->Ref()));
+    test::PanelReader reader(std::make_unique<hw::ParportDevice>(hw::ParportOptions{}, fake->Ref()));
     auto& device = reader.Device<hw::ParportDevice>();
     fake->holdChance = 1.0 / 10'000;
     fake->holdNs = [](hw::Rng& r) { return static_cast<std::int64_t>(r.Uniform() * 3 * kPhase); };
@@ -88,10 +88,8 @@ void BM_ParportNoWrongReadings(benchmark::State& state) {
         attempts += device.LastRequest().attempts;
         if (!device.LastRequest().ok) continue;
         ++handed;
-        const CPyrelleDlg& d = *reader.dlg;
-        if (d.m_nTemperature != shown.main || d.m_nAuxTemperature != shown.aux ||
-            d.m_nDisplaySeconds != shown.seconds)
-            ++wrong;
+        const readout::PanelReading& r = reader.reading;
+        if (r.main != shown.main || r.aux != shown.aux || r.seconds != shown.seconds) ++wrong;
     }
     state.counters["handed"] = static_cast<double>(handed);
     state.counters["wrong"] = static_cast<double>(wrong);

@@ -12,27 +12,24 @@
 namespace platform {
 namespace {
 
-struct Open {
-    std::string path;
-    Device* device;
-};
-
 std::map<std::string, std::unique_ptr<Device>> g_devices;
-std::map<std::uintptr_t, Open> g_handles;
+// Each open handle and its device; nullptr once the device has gone.
+std::map<std::uintptr_t, Device*> g_handles;
 std::uintptr_t g_nextHandle = 0x100;
 DWORD g_lastError = 0;
 TraceSink g_trace = nullptr;
 
 Device* DeviceOf(HANDLE h) {
     auto it = g_handles.find(reinterpret_cast<std::uintptr_t>(h));
-    if (it == g_handles.end()) return nullptr;
-    Device* d = FindDevice(it->second.path);
-    return d == it->second.device ? d : nullptr;
+    return it == g_handles.end() ? nullptr : it->second;
 }
 
 }  // namespace
 
 void InstallDevice(const std::string& path, std::unique_ptr<Device> device) {
+    if (Device* old = FindDevice(path))
+        for (auto& [handle, open] : g_handles)
+            if (open == old) open = nullptr;
     if (device)
         g_devices[path] = std::move(device);
     else
@@ -67,7 +64,7 @@ HANDLE CreateFileA(LPCSTR name, DWORD, DWORD, void*, DWORD, DWORD, HANDLE) {
     const DWORD error = device ? device->Open() : ERROR_FILE_NOT_FOUND;
     SetLastError(error);
     if (error != ERROR_SUCCESS) return INVALID_HANDLE_VALUE;
-    g_handles[g_nextHandle] = Open{name, device};
+    g_handles[g_nextHandle] = device;
     g_nextHandle += 4;
     return reinterpret_cast<HANDLE>(g_nextHandle - 4);
 }
