@@ -43,6 +43,25 @@ constexpr Pulse DecidePulse(unsigned char d) {
     return Pulse{0, 100 - std::min(e, 98)};
 }
 
+// A pulse as it is armed: the level the tick writes, and after how many ms
+// the pulse flips it; ms < 0: no pulse, the level holds for the period.
+struct PulseTimer {
+    unsigned char level;
+    int ms;
+};
+
+// The pulse within what is left of the period after the tick's write
+// (`msLeft`; a slow sample request leaves less than a second): one that
+// switches off comes by the period's end at the latest, and one that would
+// switch on after it is not armed, so the element stays off. A pulse may
+// thus give less heat than asked, never more. (Zero duty's pulse outlasts any
+// period: the element stays off, as the next tick would re-arm it anyway.)
+constexpr PulseTimer FitPulse(Pulse pulse, int msLeft) {
+    const int ms = 10 * pulse.length;
+    if (pulse.level == 1) return msLeft <= 0 ? PulseTimer{0, -1} : PulseTimer{1, std::min(ms, msLeft)};
+    return ms <= msLeft ? PulseTimer{0, ms} : PulseTimer{0, -1};
+}
+
 // Whether the running tick after program time t, with `ticks` ticks done, is
 // the run's last: when the next second lies past the end of the program, or
 // when the tick fills the history's last entry, so that the log holds every

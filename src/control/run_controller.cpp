@@ -2,13 +2,18 @@
 // commands. The element is switched only by a running tick and its pulse;
 // whenever control stops, the element is switched off and left off. What
 // watches the ticks for trouble is in run_watch.cpp.
+#include <algorithm>
+
 #include "app/pyrelle_dlg.h"
 #include "control/duty.h"
 #include "driver/port_requests.h"
+#include "platform/clock.h"
 
 namespace {
 
 constexpr UINT kTickPeriodMs = 1000;
+// A pulse ends this long before the next tick at the latest.
+constexpr int kPulseMarginMs = 10;
 
 }  // namespace
 
@@ -44,10 +49,18 @@ void CPyrelleDlg::OnTimer(UINT_PTR nIDEvent) {
         // A tick without a reading never heats, whatever the target.
         if (!WatchReadings()) d = 0;
         if (WatchGuard(d != 0)) {
-            const control::Pulse pulse = control::DecidePulse(d);
+            // What is left of the period once the reading is in: the tick
+            // was due at NowMs, the next one a period later.
+            const auto left = std::clamp<std::int64_t>(
+                platform::NowMs() + kTickPeriodMs - platform::ActualMs() - kPulseMarginMs, -1, kTickPeriodMs);
+            const control::PulseTimer pulse =
+                control::FitPulse(control::DecidePulse(d), static_cast<int>(left));
             m_bElementOn = pulse.level;
             // Re-arming replaces the previous tick's pulse if it is still pending.
-            m_nPulseTimer = SetTimer(kPulseTimerId, static_cast<UINT>(10 * pulse.length), nullptr);
+            if (pulse.ms >= 0)
+                m_nPulseTimer = SetTimer(kPulseTimerId, static_cast<UINT>(pulse.ms), nullptr);
+            else
+                KillTimer(m_nPulseTimer);
             WriteElement();
         }
         // After the element's write, which is the tick's errand in time.

@@ -114,6 +114,27 @@ TEST(ControlMath, PulseTable) {
     }
 }
 
+// A slow sample request leaves less of the period: the pulse never gives
+// more heat than asked, and never outlasts the period.
+TEST(ControlMath, PulsesFitWhatIsLeftOfThePeriod) {
+    struct Row {
+        unsigned char d;
+        int left;
+        unsigned char level;
+        int ms;
+    };
+    const Row rows[] = {
+        {49, 990, 1, 530}, {49, 400, 1, 400}, {49, 0, 0, -1},   // on, then off at the end at the latest
+        {50, 990, 0, 570}, {50, 569, 0, -1},  {98, 19, 0, -1},  // off, then on only within the period
+        {98, 990, 0, 20},  {0, 990, 0, -1},   {1, 990, 1, 10},  // zero duty: no pulse at all
+    };
+    for (const Row& r : rows) {
+        const control::PulseTimer t = control::FitPulse(control::DecidePulse(r.d), r.left);
+        EXPECT_EQ(t.level, r.level) << int(r.d) << " with " << r.left << " ms left";
+        EXPECT_EQ(t.ms, r.ms) << int(r.d) << " with " << r.left << " ms left";
+    }
+}
+
 TEST(Duty, SetDutyBelowTargetAndZeroAtOrAbove) {
     struct Case {
         int percent, measured, target;
