@@ -33,11 +33,11 @@
 #include <vector>
 
 #include "app/pyrelle_dlg.h"
+#include "automation/testing.h"
 #include "control/duty.h"
 #include "hardware/panel_signal.h"
 #include "leaks.h"
 #include "platform/clock.h"
-#include "automation/testing.h"
 #include "records/calibration_dlg.h"
 #include "support/fake_port.h"
 #include "support/port.h"
@@ -109,7 +109,7 @@ public:
         const std::size_t boxes = platform::testing::Boxes().size();
         LRESULT r = CPyrelleDlg::WindowProc(message, wParam, lParam);
         // A form that fails its check starts nothing: its message says so.
-        if (id == IDC_RUN_PC_MODE && platform::testing::Boxes().size() == boxes) Armed(true);
+        if (id == IDC_RUN_PC_MODE && !CheckFailed(boxes)) Armed(true);
         const std::string what = "command " + std::to_string(id);
         if (id == IDC_ABORT) {
             Armed(false);
@@ -160,6 +160,14 @@ private:
         LRESULT r = CPyrelleDlg::WindowProc(WM_TIMER, id, lParam);
         CheckElement(id == kTickTimerId ? "a tick" : "a timer");
         return r;
+    }
+
+    // Whether a box since `boxesBefore` is the form's check failing.
+    static bool CheckFailed(std::size_t boxesBefore) {
+        const auto& boxes = platform::testing::Boxes();
+        for (std::size_t i = boxesBefore; i < boxes.size(); ++i)
+            if (boxes[i].rfind("Please enter", 0) == 0) return true;
+        return false;
     }
 
     // The log Abort wrote, unless a message said it was not saved.
