@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "hardware/panel_signal.h"
+#include "platform/files.h"
 
 namespace hw {
 namespace {
@@ -64,8 +65,8 @@ bool ParseParport(std::string_view portName, ParportOptions& options, std::strin
         } else if (item == "heartbeat") {
             options.heartbeat = true;
         } else {
-            error =
-                "--port parport: unknown option \"" + std::string(item) + "\" (expected shared or heartbeat)";
+            error = "--port parport: unknown option \"" + platform::Excerpt(item) +
+                    "\" (expected shared or heartbeat)";
             return false;
         }
         if (next == std::string_view::npos) break;
