@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "app/pyrelle_dlg.h"
-#include "platform/clock.h"
 #include "automation/testing.h"
+#include "platform/clock.h"
 #include "support/fake_port.h"
 #include "support/port.h"
 
