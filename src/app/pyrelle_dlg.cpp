@@ -154,13 +154,18 @@ HCURSOR CPyrelleDlg::OnQueryDragIcon() {
     return m_hIcon;
 }
 
-void CPyrelleDlg::LetGo() {
-    if (m_hDevice == INVALID_HANDLE_VALUE && !m_bRunUnlogged) return;
-    KillTimer(m_nTickTimer);
+void CPyrelleDlg::ReleasePort() {
+    // The element goes off before the device closes: nothing controls it after.
     StopControl();
     CloseHandle(m_hDevice);
     m_hDevice = INVALID_HANDLE_VALUE;
     SaveUnloggedRun();
+}
+
+void CPyrelleDlg::LetGo() {
+    if (m_hDevice == INVALID_HANDLE_VALUE && !m_bRunUnlogged) return;
+    KillTimer(m_nTickTimer);
+    ReleasePort();
     for (const Notice& n : m_notices) std::fprintf(stderr, "pyrelle: %s\n", static_cast<const char*>(n.text));
     m_notices.clear();
 }
@@ -168,11 +173,7 @@ void CPyrelleDlg::LetGo() {
 void CPyrelleDlg::OnCancel() {
     KillTimer(m_nTickTimer);
     KillTimer(m_nPulseTimer);
-    // The element goes off before the device closes: nothing controls it after Exit.
-    StopControl();
-    CloseHandle(m_hDevice);
-    m_hDevice = INVALID_HANDLE_VALUE;
-    SaveUnloggedRun();
+    ReleasePort();
     ShowNotices();
     CDialog::OnCancel();
 }

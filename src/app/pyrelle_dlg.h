@@ -167,6 +167,8 @@ public:
     // the element off, the port closed, the run saved; what Exit would show
     // goes to standard error.
     void LetGo();
+    // The element off, the port closed, the run saved: what every end does.
+    void ReleasePort();
 
     afx_msg void OnSysCommand(UINT nID, LPARAM lParam);
     afx_msg void OnPaint();

@@ -48,10 +48,7 @@ bool CPyrelleDlg::WatchGuard(bool heating) {
     // Halted as by Halt: the samples stay for Abort, and Run starts afresh.
     static constexpr const char* kWhat[] = {"", "stalled", "frozen display", "over the limit"};
     platform::Trace((std::string("GUARD ") + kWhat[static_cast<int>(trip)]).c_str());
-    m_btnHalt.SendMessage(BM_SETSTATE, 1);
-    m_nRunState = kRunHalted;
-    StopControl();
-    UpdateData(FALSE);
+    OnHalt();  // the tick runs, so this halts
     Notify(m_guard.Explain(trip).c_str(), MB_ICONSTOP);
     return false;
 }

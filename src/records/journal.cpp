@@ -25,17 +25,6 @@ constexpr int kSyncEvery = 10;
 // A journal longer than the longest run's is not one of ours.
 constexpr std::size_t kMaxJournal = 4u << 20;
 
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 // Makes `path` and its parents, private to the user.
 bool MakeFolders(const std::string& path) {
     for (std::size_t at = 1; at <= path.size(); ++at) {

@@ -49,8 +49,7 @@ void CPyrelleDlg::RunLogged() {
 void CPyrelleDlg::SaveUnloggedRun() {
     const int count = std::min(m_nTickCount, kHistorySize);
     if (!m_bRunUnlogged || count <= 0) {
-        m_journal.Discard();
-        m_bRunUnlogged = false;
+        RunLogged();
         return;
     }
     int err = 0;

@@ -14,18 +14,7 @@ namespace {
 
 // Writes all of `data` and forces it to disk; false with errno set on failure.
 bool WriteAndSync(int fd, const std::string& data) {
-    const char* p = data.data();
-    std::size_t left = data.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd, p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return ::fsync(fd) == 0;
+    return WriteAll(fd, data) && ::fsync(fd) == 0;
 }
 
 // What a file that is not a regular file is, for the user.
@@ -46,6 +35,17 @@ bool CloseAfter(int fd, bool ok) {
 }
 
 }  // namespace
+
+bool WriteAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
 
 std::string LogName(const std::string& fileNumber) {
     return "Tdata" + fileNumber + ".txt";

@@ -8,6 +8,9 @@
 
 namespace records {
 
+// Writes all of `data` to the file `fd`; false with errno set on failure.
+bool WriteAll(int fd, const std::string& data);
+
 // "Tdata", the file number as typed, ".txt".
 std::string LogName(const std::string& fileNumber);
 
