@@ -10,8 +10,8 @@
 #include "hardware/port_talk_device.h"
 #include "hardware/ports.h"
 #include "platform/clock.h"
-#include "platform/files.h"
 #include "platform/os/services.h"
+#include "records/user_files.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ const std::vector<automation::Option> kGuardOptions = {
      "  --max-temp DEG      halt when the main reading stays above DEG degrees (default: no limit)\n",
      [](const std::string& v, std::string& error) {
          if (Tenths(v, g_guardSettings.maxTenths)) return true;
-         error = "takes degrees from 0 to 9999.9, not '" + platform::Excerpt(v) + "'";
+         error = "takes degrees from 0 to 9999.9, not '" + records::Excerpt(v) + "'";
          return false;
      }},
     {"--runaway-guard",
@@ -52,7 +52,7 @@ const std::vector<automation::Option> kGuardOptions = {
              return true;
          }
          error = "takes SECONDS:DEGREES (60 to 86400 seconds, degrees above 0) or off, not '" +
-                 platform::Excerpt(v) + "'";
+                 records::Excerpt(v) + "'";
          return false;
      }},
 };

@@ -13,9 +13,9 @@
 #include "automation/trace.h"
 #include "platform/afxwin.h"
 #include "platform/clock.h"
-#include "platform/files.h"
 #include "platform/qt/qt.h"
 #include "program_info.h"
+#include "records/user_files.h"
 
 namespace automation {
 namespace {
@@ -113,38 +113,38 @@ int RunProgram(int argc, char** argv, const PortFactory& makePort, const char* p
             char* end = nullptr;
             speed = std::strtod(v.c_str(), &end);
             if (end == v.c_str() || *end || !(speed >= kMinSpeed && speed <= kMaxSpeed))
-                return Refuse("--speed takes a factor from 0.01 to 100000, not '" + platform::Excerpt(v) +
+                return Refuse("--speed takes a factor from 0.01 to 100000, not '" + records::Excerpt(v) +
                               "'");
         } else if (a == "--seed" && value(v)) {
             long long n = 0;
             if (!ParseNumber(v, n) || n < 0)
-                return Refuse("--seed needs a number from 0 up, not '" + platform::Excerpt(v) + "'");
+                return Refuse("--seed needs a number from 0 up, not '" + records::Excerpt(v) + "'");
             seed = static_cast<std::uint64_t>(n);
         } else if (own && value(v)) {
             if (!own->take(v, error)) return Refuse(std::string(own->name) + ": " + error);
         } else {
-            return Refuse("unknown or incomplete option '" + platform::Excerpt(a) + "' (--help lists them)");
+            return Refuse("unknown or incomplete option '" + records::Excerpt(a) + "' (--help lists them)");
         }
     }
     if (probing) return probe(port);
     SetUpServices();
     if (!ConfigureServices(service))
-        return Refuse("unknown --driver-service state '" + platform::Excerpt(service) +
+        return Refuse("unknown --driver-service state '" + records::Excerpt(service) +
                       "' (one of: " + ServiceStatesHelp() + ")");
 
     // Every file given is checked before anything starts.
     std::vector<ScriptLine> script;
     if (!scriptPath.empty()) {
         std::string text, why;
-        if (!platform::ReadWholeFile(scriptPath, kMaxScriptBytes, text, why))
-            return Refuse("cannot read the script '" + platform::Excerpt(scriptPath, 200) + "': " + why);
+        if (!records::ReadWholeFile(scriptPath, kMaxScriptBytes, text, why))
+            return Refuse("cannot read the script '" + records::Excerpt(scriptPath, 200) + "': " + why);
         std::string error;
         if (!ParseScript(text, script, error))
-            return Refuse(platform::Excerpt(scriptPath, 200) + ": " + error);
+            return Refuse(records::Excerpt(scriptPath, 200) + ": " + error);
     }
     std::string error;
     if (!tracePath.empty() && !TraceOpen(tracePath, error))
-        return Refuse("cannot write the trace '" + platform::Excerpt(tracePath, 200) + "': " + error);
+        return Refuse("cannot write the trace '" + records::Excerpt(tracePath, 200) + "': " + error);
     if (!makePort(port, seed, error)) {
         TraceClose();
         return Refuse(error);

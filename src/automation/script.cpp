@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "platform/clock.h"
-#include "platform/files.h"
 #include "platform/restypes.h"
+#include "records/user_files.h"
 #include "res/resource.h"
 
 namespace automation {
@@ -73,7 +73,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptLine>& out, std::str
             std::string num = rest.substr(0, sp2);
             sl.text = sp2 == std::string::npos ? "" : rest.substr(sp2 + 1);
             if (!ParseNumber(num, sl.value))
-                return fail("'" + c + "' needs a number, not '" + platform::Excerpt(num) + "'");
+                return fail("'" + c + "' needs a number, not '" + records::Excerpt(num) + "'");
             if ((c == "click" || c == "syscommand" || c == "wait") && !sl.text.empty())
                 return fail("'" + c + "' takes one number");
             if (c == "wait" && (sl.value < 0 || sl.value > kMaxWaitMs))
@@ -81,7 +81,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptLine>& out, std::str
             if (c == "syscommand" && (sl.value < 0 || sl.value > 0xFFFF))
                 return fail("syscommand takes a command id from 0 to 65535");
             if ((c == "type" || c == "expect" || c == "click") && !KnownControlIds().count(sl.value))
-                return fail("no window of the program has a control " + platform::Excerpt(num));
+                return fail("no window of the program has a control " + records::Excerpt(num));
         } else if (c == "key") {
             if (rest != "enter" && rest != "esc") return fail("key takes 'enter' or 'esc'");
             sl.text = rest;
@@ -91,7 +91,7 @@ bool ParseScript(const std::string& text, std::vector<ScriptLine>& out, std::str
             if (rest.empty()) return fail("screenshot needs a file name");
             sl.text = rest;
         } else {
-            return fail("unknown command '" + platform::Excerpt(c) + "'");
+            return fail("unknown command '" + records::Excerpt(c) + "'");
         }
         out.push_back(sl);
     }

@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "hardware/panel_signal.h"
-#include "platform/files.h"
+#include "records/user_files.h"
 
 namespace hw {
 namespace {
@@ -65,7 +65,7 @@ bool ParseParport(std::string_view portName, ParportOptions& options, std::strin
         } else if (item == "heartbeat") {
             options.heartbeat = true;
         } else {
-            error = "--port parport: unknown option \"" + platform::Excerpt(item) +
+            error = "--port parport: unknown option \"" + records::Excerpt(item) +
                     "\" (expected shared or heartbeat)";
             return false;
         }

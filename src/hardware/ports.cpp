@@ -5,7 +5,7 @@
 #include "hardware/parport.h"
 #include "hardware/replay_port.h"
 #include "hardware/sim_port.h"
-#include "platform/files.h"
+#include "records/user_files.h"
 
 namespace hw {
 
@@ -34,7 +34,7 @@ std::unique_ptr<PortDevice> MakePort(const std::string& portName, std::uint64_t 
         if (!ParseParport(portName, options, error)) return nullptr;
         return std::make_unique<ParportDevice>(std::move(options), LinuxParportSys());
     }
-    error = "--port: unknown port \"" + platform::Excerpt(portName) +
+    error = "--port: unknown port \"" + records::Excerpt(portName) +
             "\" (expected sim[,FAULT...], replay:FILE, parport[:DEVICE][,OPTION...] or none)";
     return nullptr;
 }

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "platform/files.h"
+#include "records/user_files.h"
 
 namespace hw {
 namespace {
@@ -36,7 +36,7 @@ bool IsInteger(std::string_view field) {
 
 std::string Quoted(std::string_view line) {
     std::string quoted(1, '"');
-    quoted += platform::Excerpt(line);
+    quoted += records::Excerpt(line);
     quoted += '"';
     return quoted;
 }
@@ -62,7 +62,7 @@ bool ParseReplay(std::string_view text, const std::string& name, std::vector<Rep
         if (head.size() == 1 && IsInteger(head[0])) first = 2;
     }
 
-    const std::string where = "replay file \"" + platform::Excerpt(name, 200) + "\"";
+    const std::string where = "replay file \"" + records::Excerpt(name, 200) + "\"";
     for (std::size_t n = first; n < lines.size(); ++n) {
         const std::string at = where + ", line " + std::to_string(n + 1) + ": ";
         const auto fields = Fields(lines[n]);
@@ -95,8 +95,8 @@ bool ParseReplay(std::string_view text, const std::string& name, std::vector<Rep
 
 bool LoadReplay(const std::string& path, std::vector<ReplayReading>& readings, std::string& error) {
     std::string text, why;
-    if (!platform::ReadWholeFile(path, kMaxReplayBytes, text, why)) {
-        error = "replay file \"" + platform::Excerpt(path, 200) + "\": cannot read it: " + why;
+    if (!records::ReadWholeFile(path, kMaxReplayBytes, text, why)) {
+        error = "replay file \"" + records::Excerpt(path, 200) + "\": cannot read it: " + why;
         return false;
     }
     return ParseReplay(text, path, readings, error);

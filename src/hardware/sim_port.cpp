@@ -5,7 +5,7 @@
 #include <cmath>
 #include <utility>
 
-#include "platform/files.h"
+#include "records/user_files.h"
 
 namespace hw {
 namespace {
@@ -51,7 +51,7 @@ bool ParseSimFaults(std::string_view options, SimFaults& faults, std::string& er
             ok = false;
         }
         if (!ok) {
-            error = "--port sim: bad fault \"" + platform::Excerpt(item) +
+            error = "--port sim: bad fault \"" + records::Excerpt(item) +
                     "\" (expected flip=P, drop=P, stuck=high, stuck=low, truncate=N or fail)";
             return false;
         }

@@ -70,13 +70,11 @@ struct RECT {
 using LPRECT = RECT*;
 
 // Window messages.
-constexpr UINT WM_NULL = 0x0000;
 constexpr UINT WM_PAINT = 0x000F;
 constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUERYDRAGICON = 0x0037;
 constexpr UINT WM_ICONERASEBKGND = 0x0027;
 constexpr UINT WM_SETICON = 0x0080;
-constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
@@ -92,7 +90,6 @@ constexpr WPARAM ICON_SMALL = 0;
 constexpr WPARAM ICON_BIG = 1;
 
 // System commands.
-constexpr UINT SC_SIZE = 0xF000;
 constexpr UINT SC_MOVE = 0xF010;
 constexpr UINT SC_MINIMIZE = 0xF020;
 constexpr UINT SC_CLOSE = 0xF060;
@@ -123,7 +120,6 @@ constexpr int SM_CYICON = 12;
 
 // Device I/O.
 constexpr DWORD GENERIC_READ = 0x80000000u;
-constexpr DWORD GENERIC_WRITE = 0x40000000u;
 constexpr DWORD OPEN_EXISTING = 3;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 constexpr DWORD METHOD_BUFFERED = 0;

@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "records/user_files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace platform {
+namespace records {
 
 bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& text, std::string& why) {
     // Opened without waiting, so that a pipe with no writer cannot hold the
@@ -76,4 +76,4 @@ std::string Excerpt(std::string_view text, std::size_t max) {
     return out;
 }
 
-}  // namespace platform
+}  // namespace records

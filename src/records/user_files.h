@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+namespace records {
 
 // Reads the whole regular file `path` of at most `maxBytes`; false with the
 // reason in `why` ("it is a folder", "it is larger than 64 MB", ...).
@@ -17,4 +17,4 @@ bool ReadWholeFile(const std::string& path, std::size_t maxBytes, std::string& t
 // that are not UTF-8 written as \xNN, "..." where it was cut.
 std::string Excerpt(std::string_view text, std::size_t max = 40);
 
-}  // namespace platform
+}  // namespace records
